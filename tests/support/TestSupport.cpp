@@ -1,0 +1,131 @@
+#include "TestSupport.h"
+
+#include <shellapi.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace testsupport {
+
+std::wstring TestDirectory() {
+    WCHAR path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring result(path, length);
+    return result.substr(0, result.find_last_of(L'\\'));
+}
+
+std::wstring OutDirectory() {
+    const std::wstring tests = TestDirectory();
+    return tests.substr(0, tests.find_last_of(L'\\')) + L"\\out";
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+    if (text.empty())
+        return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(length, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
+    return result;
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string result(length, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length, nullptr,
+                        nullptr);
+    return result;
+}
+
+std::wstring ReadWholeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return Utf8ToWide(bytes);
+}
+
+void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot create " + WideToUtf8(path));
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    if (!ok || written != bytes.size())
+        throw std::runtime_error("cannot write " + WideToUtf8(path));
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TempFolder::TempFolder() {
+    WCHAR base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    for (unsigned attempt = 0;; ++attempt) {
+        path_ = std::wstring(base) + L"vantelo-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt);
+        if (CreateDirectoryW(path_.c_str(), nullptr))
+            return;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot create a temporary folder");
+    }
+}
+
+TempFolder::~TempFolder() {
+    std::vector<WCHAR> from(path_.begin(), path_.end());
+    from.push_back(L'\0');
+    from.push_back(L'\0');  // the shell wants a double-NUL-terminated list
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.data();
+    operation.fFlags = FOF_NO_UI;
+    SHFileOperationW(&operation);
+}
+
+ChildProcess::ChildProcess(const std::wstring& application, const std::wstring& commandLine,
+                           const std::wstring& directory) {
+    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_))
+        info_ = PROCESS_INFORMATION{};
+}
+
+ChildProcess::~ChildProcess() {
+    if (info_.hThread)
+        CloseHandle(info_.hThread);
+    if (info_.hProcess)
+        CloseHandle(info_.hProcess);
+}
+
+bool ChildProcess::WaitForExit(DWORD milliseconds) const {
+    return WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
+}
+
+bool ChildProcess::WaitForInputIdle(DWORD milliseconds) const {
+    return ::WaitForInputIdle(info_.hProcess, milliseconds) == 0;
+}
+
+DWORD ChildProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void ChildProcess::Terminate() const {
+    TerminateProcess(info_.hProcess, 1);
+}
+
+}  // namespace testsupport

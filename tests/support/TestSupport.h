@@ -1,0 +1,58 @@
+// Helpers that the tests share: where the built programs are, scratch folders, child
+// processes and small files.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testsupport {
+
+// Folder of the running test program, and of the shipped programs (build/out).
+std::wstring TestDirectory();
+std::wstring OutDirectory();
+
+std::wstring ReadWholeFile(const std::wstring& path);  // bytes taken as UTF-8
+void WriteWholeFile(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+
+// A fresh folder under the temporary folder, removed with its contents at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// A started process; its handles are closed, not the process ended, at destruction.
+class ChildProcess {
+public:
+    // Starts `application` with the exact command line given (the program token included).
+    ChildProcess(const std::wstring& application, const std::wstring& commandLine,
+                 const std::wstring& directory = L"");
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return info_.hProcess != nullptr; }
+    bool WaitForExit(DWORD milliseconds) const;
+    bool WaitForInputIdle(DWORD milliseconds) const;
+    DWORD ExitCode() const;
+    DWORD ThreadId() const { return info_.dwThreadId; }
+    void Terminate() const;
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const std::wstring& text);
+
+}  // namespace testsupport

@@ -2,7 +2,8 @@
 # Sourced, not run.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build="$root/build"
+# VANTELO_BUILD names another build tree, so that several can be worked on side by side.
+build="${VANTELO_BUILD:-$root/build}"
 
 configure_and_build() {
   cmake -S "$root" -B "$build" -G "Unix Makefiles" \
@@ -14,17 +15,22 @@ configure_and_build() {
 xvfb_pid=
 ensure_display() {
   [ -n "${DISPLAY:-}" ] && return 0
-  local n=90
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "${VANTELO_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and reports its number once it accepts clients.
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${VANTELO_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=":$n"
   local i
   for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    if [ -s "$number_file" ]; then
+      export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+      rm -f "$number_file"
+      return 0
+    fi
     sleep 0.1
   done
-  echo "Xvfb did not start on :$n" >&2
+  rm -f "$number_file"
+  echo "Xvfb did not start" >&2
   return 1
 }
 

@@ -45,6 +45,7 @@ public:
     bool WaitForExit(DWORD milliseconds) const;
     bool WaitForInputIdle(DWORD milliseconds) const;
     DWORD ExitCode() const;
+    DWORD ProcessId() const { return info_.dwProcessId; }
     DWORD ThreadId() const { return info_.dwThreadId; }
     void Terminate() const;
 

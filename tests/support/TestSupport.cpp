@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace testsupport {
@@ -126,6 +127,81 @@ DWORD ChildProcess::ExitCode() const {
 
 void ChildProcess::Terminate() const {
     TerminateProcess(info_.hProcess, 1);
+}
+
+namespace {
+
+// One inheritable pipe whose read end is drained into a string by a thread of its own.
+class OutputPipe {
+public:
+    OutputPipe() {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        CreatePipe(&read_, &write_, &inherit, 0);
+        SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+    }
+    ~OutputPipe() {
+        CloseWriteEnd();
+        if (reader_.joinable())
+            reader_.join();
+        CloseHandle(read_);
+    }
+    OutputPipe(const OutputPipe&) = delete;
+    OutputPipe& operator=(const OutputPipe&) = delete;
+
+    HANDLE WriteEnd() const { return write_; }
+
+    // Starts draining; call once the child holds its copy of the write end.
+    void Drain(std::string& into) {
+        CloseWriteEnd();
+        reader_ = std::thread([this, &into] {
+            char buffer[4096];
+            DWORD got = 0;
+            while (ReadFile(read_, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+                into.append(buffer, got);
+        });
+    }
+
+private:
+    void CloseWriteEnd() {
+        if (write_)
+            CloseHandle(write_);
+        write_ = nullptr;
+    }
+
+    HANDLE read_ = nullptr;
+    HANDLE write_ = nullptr;
+    std::thread reader_;
+};
+
+}  // namespace
+
+DWORD RunAndCapture(const std::wstring& application, const std::wstring& commandLine, std::string& output,
+                    std::string& errors, DWORD milliseconds) {
+    output.clear();
+    errors.clear();
+    OutputPipe out, err;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out.WriteEnd();
+    startup.hStdError = err.WriteEnd();
+    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(L'\0');
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info))
+        return ~0u;
+    out.Drain(output);
+    err.Drain(errors);
+    DWORD code = ~0u;
+    if (WaitForSingleObject(info.hProcess, milliseconds) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    else
+        TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return code;
 }
 
 }  // namespace testsupport

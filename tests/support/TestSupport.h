@@ -53,6 +53,11 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// Runs a program to its end (at most `milliseconds`) and returns its exit code, with its
+// standard output and standard error in `output` and `errors`; ~0u when it did not end.
+DWORD RunAndCapture(const std::wstring& application, const std::wstring& commandLine, std::string& output,
+                    std::string& errors, DWORD milliseconds = 30000);
+
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 

@@ -18,9 +18,29 @@ constexpr uint32_t kRegister75B = 0x75B;
 constexpr uint32_t kRegister79B = 0x79B;
 
 std::wstring Environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, &value[0], size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
+// The name the system resolves the open file to, so that every spelling of one file's path
+// (relative, short, differently cased) leads to the same lock; the given path if there is none.
+std::wstring ResolvedName(HANDLE file, const std::wstring& path) {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file, &name[0], static_cast<DWORD>(name.size()), 0);
+        if (length == 0)
+            return path;
+        if (length < name.size()) {
+            name.resize(length);
+            return name;
+        }
+        name.resize(length + 1);
+    }
 }
 
 int64_t PerformanceCounter() {
@@ -30,9 +50,9 @@ int64_t PerformanceCounter() {
 }
 
 // Kernel object names cannot hold a path, so the objects of one machine are named after a
-// hash of its full path (upper-cased: the file system ignores case).
-std::wstring ObjectNamePrefix(const std::wstring& fullPath) {
-    std::wstring upper = fullPath;
+// hash of its file's name (upper-cased: the file system ignores case).
+std::wstring ObjectNamePrefix(const std::wstring& fileName) {
+    std::wstring upper = fileName;
     CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
     uint64_t hash = 14695981039346656037ull;
     for (wchar_t c : upper) {
@@ -221,14 +241,15 @@ std::string FormatJournalEntry(const JournalEntry& entry) {
 }
 
 std::unique_ptr<Machine> Machine::Open(const std::wstring& path, const Profile* creation, std::string* error) {
-    wchar_t fullPath[MAX_PATH];
-    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, fullPath, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
-        *error = "bad machine file name";
+    std::unique_ptr<Machine> machine(new Machine);
+    machine->file_ = UniqueHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!machine->file_) {
+        *error = "cannot open the machine file";
         return nullptr;
     }
-    const std::wstring prefix = ObjectNamePrefix(fullPath);
-    std::unique_ptr<Machine> machine(new Machine);
+    const std::wstring prefix = ObjectNamePrefix(ResolvedName(machine->file_.Get(), path));
     machine->mutex_ = UniqueHandle(CreateMutexW(nullptr, FALSE, (prefix + L".lock").c_str()));
     machine->eventQueued_ = UniqueHandle(CreateEventW(nullptr, FALSE, FALSE, (prefix + L".events").c_str()));
     if (!machine->mutex_ || !machine->eventQueued_) {
@@ -236,16 +257,9 @@ std::unique_ptr<Machine> Machine::Open(const std::wstring& path, const Profile* 
         return nullptr;
     }
 
-    // Creating and initialising happen under the lock, so that of two first users one makes
-    // the machine and the other finds it made.
+    // A new file is empty. It is sized, checked and made into a machine under the lock, so that
+    // of two first users one makes the machine and the other finds it made.
     Lock lock(machine->mutex_.Get());
-    machine->file_ = UniqueHandle(CreateFileW(fullPath, GENERIC_READ | GENERIC_WRITE,
-                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!machine->file_) {
-        *error = "cannot open the machine file";
-        return nullptr;
-    }
     machine->mapping_ = UniqueHandle(
         CreateFileMappingW(machine->file_.Get(), nullptr, PAGE_READWRITE, 0, sizeof(MachineState), nullptr));
     if (machine->mapping_)
@@ -330,19 +344,14 @@ bool Machine::InjectEvent(uint32_t code) {
     return true;
 }
 
-std::vector<uint32_t> Machine::TakeEvents() {
+void Machine::DeliverEvents(const std::function<bool(uint32_t code)>& post) {
     Lock lock(mutex_.Get());
-    std::vector<uint32_t> codes;
     for (; state_->eventCount > 0; --state_->eventCount) {
-        codes.push_back(state_->events[state_->eventFirst]);
+        const uint32_t code = state_->events[state_->eventFirst];
         state_->eventFirst = (state_->eventFirst + 1) % kEventCapacity;
+        if (post(code))
+            Append(JournalCall::kPost, code);
     }
-    return codes;
-}
-
-void Machine::JournalPost(uint32_t code) {
-    Lock lock(mutex_.Get());
-    Append(JournalCall::kPost, code);
 }
 
 uint32_t Machine::PeekRegister(uint32_t reg) {

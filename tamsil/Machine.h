@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,10 +52,11 @@ public:
     void JournalEventInit(uint32_t window, uint32_t message, int result);
 
     // Hotkey events: queued by InjectEvent (journaled "Event"; false when the queue is full),
-    // taken oldest first by the library's event thread, which journals each one it posts.
+    // and handed oldest first to `post` by DeliverEvents, which journals "Post" for each one that
+    // `post` accepts. Posting happens under the lock, so the "Post" line comes before anything
+    // the receiver does with the machine in answer.
     bool InjectEvent(uint32_t code);
-    std::vector<uint32_t> TakeEvents();
-    void JournalPost(uint32_t code);
+    void DeliverEvents(const std::function<bool(uint32_t code)>& post);
     HANDLE EventQueued() const { return eventQueued_.Get(); }  // auto-reset, set by InjectEvent
 
     // Control of the machine from outside, not journaled. PeekRegister gives what the next

@@ -61,8 +61,8 @@ void TamsilEC::WriteEC(unsigned reg, unsigned value, int) {
         m_impl->machine->WriteEC(reg, value);
 }
 
-// The event thread waits for a queued event (or the next poll), takes every queued event and
-// posts each to the bound window; it ends when `stop` is set.
+// The event thread waits for a queued event (or the next poll) and posts every queued event to
+// the bound window; it ends when `stop` is set. An event for a window that is gone is dropped.
 struct TamsilWMIEvent::Impl {
     std::unique_ptr<Machine> machine = OpenMachine();
     HWND window = nullptr;
@@ -93,10 +93,8 @@ struct TamsilWMIEvent::Impl {
         Impl* self = static_cast<Impl*>(parameter);
         const HANDLE waits[] = {self->stop.Get(), self->machine->EventQueued()};
         while (WaitForMultipleObjects(2, waits, FALSE, kEventPollMilliseconds) != WAIT_OBJECT_0) {
-            for (uint32_t code : self->machine->TakeEvents()) {
-                if (PostMessageW(self->window, self->message, code, 0))
-                    self->machine->JournalPost(code);
-            }
+            self->machine->DeliverEvents(
+                [self](uint32_t code) { return PostMessageW(self->window, self->message, code, 0) != FALSE; });
         }
         return 0;
     }

@@ -1,11 +1,13 @@
 // The simulated machine behind the hardware library, as every process sees it.
 //
 // Its state (MachineState.h) lives in one memory-mapped file, so that tamsilctl in one process
-// can watch and steer the bar in another. A named mutex derived from the file's full path
+// can watch and steer the bar in another. A named mutex derived from the file's resolved name
 // serialises every access across processes: each operation below takes it, does its work and
 // appends its journal entry in one step, so the journal's order is the order in which the
 // operations took effect. Time stamps come from the performance counter, which is one clock
-// for the whole system, counted from the moment the machine was made or last reset.
+// for the whole system, counted from the moment the machine was made or last reset, and never
+// go backwards in the journal. The journal is a ring of the newest kJournalCapacity entries;
+// the event queue holds at most kEventCapacity events and refuses more.
 //
 // Register 0x75A is the support-byte mailbox: outside a report it reads 0 and ignores writes.
 // GetLong32(0x200, 0x80) starts a report: reads then give 0 for the profile's CountZeroReads and

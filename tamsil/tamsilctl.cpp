@@ -1,6 +1,15 @@
 // tamsilctl: watches and steers the simulated machine named by TAMSILIO_MACHINE (else
 // TamsilIO.machine in the temporary folder). Each command prints nothing but its answer and
 // exits with 0; bad use prints a message on standard error and exits with 2.
+//
+//   reset [PROFILE]     new machine state from PROFILE or the default; journal cleared
+//   event CODE          queue a hotkey event for the library's event thread to post
+//   read REG            print the register as 0x%X (the mailbox 0x75A without taking a read)
+//   write REG VALUE     set a register (0xFF to 0x75A acknowledges, as from the library)
+//   answer QUERY VALUE  change the answer of query 0x1900, 0x2000 or 0x2500
+//   journal             print the journal, oldest line first (it keeps the newest 8192 calls)
+//
+// Its reads and writes are not library calls and are not journaled.
 #include <windows.h>
 
 #include <cstdio>

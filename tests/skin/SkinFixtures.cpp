@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "skin/SkinPack.h"
@@ -107,6 +108,133 @@ Bytes BuildPackage(const std::vector<PackEntry>& entries) {
         data += entry.content;
     }
     return RawPackage(static_cast<int32_t>(records.size()), records, data);
+}
+
+Bytes Rgba(std::initializer_list<int> values) {
+    Bytes bytes;
+    for (int value : values)
+        bytes.push_back(static_cast<char>(value));
+    return bytes;
+}
+
+namespace {
+
+const png_color kPalette[] = {{200, 10, 20}, {30, 180, 40}, {50, 60, 170}, {255, 255, 255},
+                              {0, 0, 0},     {90, 91, 92},  {7, 8, 9}};
+const png_byte kPaletteAlpha[] = {0, 128, 255, 40};
+
+int ChannelsOf(int colorType) {
+    switch (colorType) {
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            return 2;
+        case PNG_COLOR_TYPE_RGB:
+            return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            return 4;
+        default:
+            return 1;  // grey, palette
+    }
+}
+
+// Writes samples into a PNG row: most significant bits first below 8 bits, big-endian at 16.
+void PutSample(Bytes& row, int depth, int index, int value) {
+    if (depth == 16) {
+        row[2 * index] = static_cast<char>(value >> 8);
+        row[2 * index + 1] = static_cast<char>(value);
+    } else if (depth == 8) {
+        row[index] = static_cast<char>(value);
+    } else {
+        const int bit = index * depth;
+        row[bit / 8] = static_cast<char>(row[bit / 8] | value << (8 - depth - bit % 8));
+    }
+}
+
+}  // namespace
+
+PngSample MakeSample(const PngKind& kind, int width, int height) {
+    const bool palette = kind.colorType == PNG_COLOR_TYPE_PALETTE;
+    const int channels = ChannelsOf(kind.colorType);
+    const int levels = palette ? std::min(1 << kind.depth, 7) : kind.depth == 16 ? 256 : 1 << kind.depth;
+    // 16-bit samples are b * 257, which scales exactly to the byte b.
+    auto stored = [&](int level) { return kind.depth == 16 ? level * 257 : level; };
+    auto toByte = [&](int level) { return palette || kind.depth == 16 ? level : level * 255 / (levels - 1); };
+
+    PngSample sample;
+    PngPicture& picture = sample.picture;
+    picture.width = width;
+    picture.height = height;
+    picture.colorType = kind.colorType;
+    picture.bitDepth = kind.depth;
+    picture.interlaced = kind.interlaced;
+    if (palette)
+        picture.palette.assign(kPalette, kPalette + levels);
+    const size_t rowBytes = (static_cast<size_t>(width) * channels * kind.depth + 7) / 8;
+    std::vector<int> first;  // the first pixel's levels: the transparent colour of a tRNS kind
+    for (int y = 0; y < height; ++y) {
+        Bytes row(rowBytes, '\0');
+        for (int x = 0; x < width; ++x) {
+            std::vector<int> level(channels);
+            for (int c = 0; c < channels; ++c) {
+                level[c] = ((y * width + x) * 37 + c * 91 + 11) % levels;
+                PutSample(row, kind.depth, x * channels + c, stored(level[c]));
+            }
+            if (first.empty())
+                first = level;
+            int r, g, b, a = 255;
+            if (palette) {
+                r = kPalette[level[0]].red, g = kPalette[level[0]].green, b = kPalette[level[0]].blue;
+                if (kind.transparency && level[0] < static_cast<int>(sizeof(kPaletteAlpha)))
+                    a = kPaletteAlpha[level[0]];
+            } else if (channels <= 2) {
+                r = g = b = toByte(level[0]);
+            } else {
+                r = toByte(level[0]), g = toByte(level[1]), b = toByte(level[2]);
+            }
+            if (channels == 2 || channels == 4)
+                a = toByte(level[channels - 1]);
+            if (!palette && kind.transparency && level == first)
+                a = 0;
+            sample.expectedRgba += Rgba({r, g, b, a});
+        }
+        picture.rows += row;
+    }
+    if (kind.transparency && palette)
+        picture.paletteAlpha.assign(kPaletteAlpha, kPaletteAlpha + sizeof(kPaletteAlpha));
+    if (kind.transparency && !palette) {
+        picture.hasTransparentColor = true;
+        const int last = static_cast<int>(first.size()) - 1;
+        picture.transparentColor.gray = static_cast<png_uint_16>(stored(first[0]));
+        picture.transparentColor.red = static_cast<png_uint_16>(stored(first[0]));
+        picture.transparentColor.green = static_cast<png_uint_16>(stored(first[std::min(1, last)]));
+        picture.transparentColor.blue = static_cast<png_uint_16>(stored(first[std::min(2, last)]));
+    }
+    return sample;
+}
+
+std::vector<PngKind> AllPngKinds() {
+    return {PngKind{"Rgb8", PNG_COLOR_TYPE_RGB, 8, false, false},
+            PngKind{"Rgb8Trns", PNG_COLOR_TYPE_RGB, 8, true, false},
+            PngKind{"Rgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false},
+            PngKind{"Palette1", PNG_COLOR_TYPE_PALETTE, 1, false, false},
+            PngKind{"Palette2", PNG_COLOR_TYPE_PALETTE, 2, false, false},
+            PngKind{"Palette4", PNG_COLOR_TYPE_PALETTE, 4, false, false},
+            PngKind{"Palette8", PNG_COLOR_TYPE_PALETTE, 8, false, false},
+            PngKind{"Palette2Trns", PNG_COLOR_TYPE_PALETTE, 2, true, false},
+            PngKind{"Palette8Trns", PNG_COLOR_TYPE_PALETTE, 8, true, false},
+            PngKind{"Grey1", PNG_COLOR_TYPE_GRAY, 1, false, false},
+            PngKind{"Grey2", PNG_COLOR_TYPE_GRAY, 2, false, false},
+            PngKind{"Grey4", PNG_COLOR_TYPE_GRAY, 4, false, false},
+            PngKind{"Grey8", PNG_COLOR_TYPE_GRAY, 8, false, false},
+            PngKind{"Grey8Trns", PNG_COLOR_TYPE_GRAY, 8, true, false},
+            PngKind{"Grey16", PNG_COLOR_TYPE_GRAY, 16, false, false},
+            PngKind{"GreyAlpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false},
+            PngKind{"GreyAlpha16", PNG_COLOR_TYPE_GRAY_ALPHA, 16, false, false},
+            PngKind{"Rgb16", PNG_COLOR_TYPE_RGB, 16, false, false},
+            PngKind{"Rgb16Trns", PNG_COLOR_TYPE_RGB, 16, true, false},
+            PngKind{"Rgba16", PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false},
+            PngKind{"InterlacedRgba8", PNG_COLOR_TYPE_RGB_ALPHA, 8, false, true},
+            PngKind{"InterlacedPalette4Trns", PNG_COLOR_TYPE_PALETTE, 4, true, true},
+            PngKind{"InterlacedGrey16", PNG_COLOR_TYPE_GRAY, 16, false, true}};
 }
 
 int PackageFile::Load(const Bytes& package) {

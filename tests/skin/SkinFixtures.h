@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,30 @@ Bytes EncodePng(const PngPicture& picture);
 
 // An 8-bit RGBA picture from pixels given as R, G, B, A.
 PngPicture RgbaPicture(int width, int height, const std::vector<uint8_t>& rgba);
+
+// Bytes from a list of values 0 to 255.
+Bytes Rgba(std::initializer_list<int> values);
+
+// A PNG kind: colour type, bit depth, with or without a tRNS chunk, interlaced or not.
+struct PngKind {
+    const char* label;
+    int colorType;
+    int depth;
+    bool transparency;  // a tRNS chunk
+    bool interlaced;
+};
+
+// A picture of a kind whose samples run through many values, and the R, G, B, A pixels that a
+// decoder must make of it.
+struct PngSample {
+    PngPicture picture;
+    Bytes expectedRgba;
+};
+
+PngSample MakeSample(const PngKind& kind, int width, int height);
+
+// Every kind the decoder takes: the palette and RGB kinds, and grey, 16-bit and interlaced ones.
+std::vector<PngKind> AllPngKinds();
 
 // A BMP file: a 14-byte file header and a 40-byte info header, then `rows` as given (the
 // caller lays them out, bottom-up for a positive height).

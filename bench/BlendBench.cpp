@@ -3,7 +3,8 @@
 // the same rule written as a plain scalar loop, and the platform's AlphaBlend (msimg32) with
 // premultiplied copies of the same pictures. Prints megapixels per second and, last, the ratios.
 //
-// Run: build/wine-run build/bench/blend_bench.exe
+// Run after a build, on a display (Wine needs one for device contexts):
+//   xvfb-run -a build/wine-run build/bench/blend_bench.exe
 #include <windows.h>
 
 #include <algorithm>

@@ -25,8 +25,8 @@ unsigned char FoldAsciiCase(unsigned char c) {
 // the end of its field.
 bool NameMatches(const char (&field)[kSkinNameSize], const char* wanted) {
     for (int i = 0; i < kSkinNameSize; ++i) {
-        unsigned char a = FoldAsciiCase(static_cast<unsigned char>(field[i]));
-        unsigned char b = FoldAsciiCase(static_cast<unsigned char>(wanted[i]));
+        const unsigned char a = FoldAsciiCase(static_cast<unsigned char>(field[i]));
+        const unsigned char b = FoldAsciiCase(static_cast<unsigned char>(wanted[i]));
         if (a != b)
             return false;
         if (a == '\0')
@@ -39,7 +39,7 @@ bool NameMatches(const char (&field)[kSkinNameSize], const char* wanted) {
 size_t DirectoryCount(const unsigned char* package, size_t packageSize) {
     if (packageSize < kCountSize)
         return 0;
-    int32_t count = static_cast<int32_t>(ReadLittleEndian32(package));
+    const int32_t count = static_cast<int32_t>(ReadLittleEndian32(package));
     if (count <= 0)
         return 0;
     // Divided, not multiplied: 40 * N would wrap for a large N.
@@ -52,7 +52,7 @@ size_t DirectoryCount(const unsigned char* package, size_t packageSize) {
 bool MeasureFile(FILE* file, size_t* size) {
     if (std::fseek(file, 0, SEEK_END) != 0)
         return false;
-    long end = std::ftell(file);
+    const long end = std::ftell(file);
     if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0)
         return false;
     *size = static_cast<size_t>(end);
@@ -122,12 +122,13 @@ SkinPackStream* SkinPackOpen(const unsigned char* package, size_t packageSize, c
 }
 
 size_t SkinPackRead(void* destination, size_t elementSize, size_t count, SkinPackStream* stream) {
-    if (count == 0 || !destination || elementSize == 0 || stream->cursor >= stream->end)
+    if (count == 0 || !destination || elementSize == 0 || !stream || stream->cursor >= stream->end)
         return 0;
-    size_t remaining = static_cast<size_t>(stream->end - stream->cursor);
-    // Whole elements only: a trailing part of an element stays unread.
-    size_t elements = remaining / elementSize < count ? remaining / elementSize : count;
-    size_t bytes = elements * elementSize;
+    // Whole elements only, counted by division so that elementSize * count cannot wrap; a
+    // trailing part of an element stays unread.
+    const size_t whole = static_cast<size_t>(stream->end - stream->cursor) / elementSize;
+    const size_t elements = whole < count ? whole : count;
+    const size_t bytes = elements * elementSize;
     std::memcpy(destination, stream->cursor, bytes);
     stream->cursor += bytes;
     return elements;

@@ -301,15 +301,16 @@ void RunRounds(const Package& package, skintest::PackageFile& file, const skinte
         const Damage damage = mutator.Mutate(bytes);
         ASSERT_EQ(file.Load(bytes), 1);
         const bool directoryReached = damage.from < package.dataStart;
-        int pictures = 1;  // the surface
+        int sections = 1, deviceContexts = 1;  // the surface's
         for (size_t i = 0; i < package.entries.size(); ++i) {
             const Entry& entry = package.entries[i];
             const bool reached = directoryReached || (damage.from < entry.end && damage.to > entry.start);
             LoadAndCheck(entry, reached, targets[i], surface, tally);
-            pictures += targets[i].hbm != nullptr;
+            sections += targets[i].hbm != nullptr;
+            deviceContexts += targets[i].hdc != nullptr;
         }
-        ASSERT_EQ(gdi.LiveDibSections(), pictures) << "round " << round;
-        ASSERT_EQ(gdi.LiveDeviceContexts(), pictures) << "round " << round;
+        ASSERT_EQ(gdi.LiveDibSections(), sections) << "round " << round;
+        ASSERT_EQ(gdi.LiveDeviceContexts(), deviceContexts) << "round " << round;
         ASSERT_FALSE(::testing::Test::HasFailure()) << "round " << round;
     }
 }

@@ -110,7 +110,7 @@ Bytes BuildPackage(const std::vector<PackEntry>& entries) {
     return RawPackage(static_cast<int32_t>(records.size()), records, data);
 }
 
-Bytes Rgba(std::initializer_list<int> values) {
+Bytes BytesOf(std::initializer_list<int> values) {
     Bytes bytes;
     for (int value : values)
         bytes.push_back(static_cast<char>(value));
@@ -194,7 +194,7 @@ PngSample MakeSample(const PngKind& kind, int width, int height) {
                 a = toByte(level[channels - 1]);
             if (!palette && kind.transparency && level == first)
                 a = 0;
-            sample.expectedRgba += Rgba({r, g, b, a});
+            sample.expectedRgba += BytesOf({r, g, b, a});
         }
         picture.rows += row;
     }

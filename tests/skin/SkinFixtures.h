@@ -35,7 +35,7 @@ Bytes EncodePng(const PngPicture& picture);
 PngPicture RgbaPicture(int width, int height, const std::vector<uint8_t>& rgba);
 
 // Bytes from a list of values 0 to 255.
-Bytes Rgba(std::initializer_list<int> values);
+Bytes BytesOf(std::initializer_list<int> values);
 
 // A PNG kind: colour type, bit depth, with or without a tRNS chunk, interlaced or not.
 struct PngKind {

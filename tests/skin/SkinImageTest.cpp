@@ -13,8 +13,8 @@
 namespace {
 
 using skintest::Bytes;
+using skintest::BytesOf;
 using skintest::PixelBytes;
-using skintest::Rgba;
 
 class SkinImageTest : public ::testing::Test {
 protected:
@@ -68,13 +68,13 @@ TEST_F(SkinImageTest, DecoderGivesRgbaRowsAndReports32Bits) {
     EXPECT_EQ(width, 2);
     EXPECT_EQ(height, 1);
     EXPECT_EQ(bitsPerPixel, 32);
-    EXPECT_EQ(Bytes(reinterpret_cast<char*>(pixels), 8), Rgba({10, 20, 30, 40, 1, 2, 3, 255}));
+    EXPECT_EQ(Bytes(reinterpret_cast<char*>(pixels), 8), BytesOf({10, 20, 30, 40, 1, 2, 3, 255}));
     std::free(pixels);
 
     // In the bitmap the same pixel sits as 30, 20, 10, 40.
     MemoryBitmap bitmap;
     ASSERT_EQ(LoadSkinBitmap(L"p.png", bitmap), 1);
-    EXPECT_EQ(PixelBytes(bitmap), Rgba({30, 20, 10, 40, 3, 2, 1, 255}));
+    EXPECT_EQ(PixelBytes(bitmap), BytesOf({30, 20, 10, 40, 3, 2, 1, 255}));
 }
 
 // --- refused PNG entries ---------------------------------------------------------------------
@@ -149,10 +149,10 @@ TEST_F(SkinImageTest, ReadFunctionRaisesALibpngErrorWhenTheEntryEndsEarly) {
 
 TEST_F(SkinImageTest, Bmp24RowsArePaddedAndFlipped) {
     // Three pixels a row: 9 bytes brought up to 12. Stored bottom row first.
-    const Bytes bottom = Rgba({1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE, 0xEE});
-    const Bytes top = Rgba({11, 12, 13, 14, 15, 16, 17, 18, 19, 0xDD, 0xDD, 0xDD});
+    const Bytes bottom = BytesOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE, 0xEE});
+    const Bytes top = BytesOf({11, 12, 13, 14, 15, 16, 17, 18, 19, 0xDD, 0xDD, 0xDD});
     LoadPackage({{"Wide.bmp", skintest::EncodeBmp({3, 2, 24, 0, 54}, bottom + top)},
-                 {"Narrow.bmp", skintest::EncodeBmp({1, 2, 24, 0, 54}, Rgba({1, 2, 3, 0, 4, 5, 6, 0}))}});
+                 {"Narrow.bmp", skintest::EncodeBmp({1, 2, 24, 0, 54}, BytesOf({1, 2, 3, 0, 4, 5, 6, 0}))}});
     MemoryBitmap wide;
     ASSERT_EQ(LoadSkinBitmap(L"img\\Wide.bmp", wide), 1);
     EXPECT_EQ(wide.bpp, 24);
@@ -164,13 +164,13 @@ TEST_F(SkinImageTest, Bmp24RowsArePaddedAndFlipped) {
     MemoryBitmap narrow;
     ASSERT_EQ(LoadSkinBitmap(L"img\\Narrow.bmp", narrow), 1);
     EXPECT_EQ(narrow.Stride(), 4);
-    EXPECT_EQ(PixelBytes(narrow), Rgba({4, 5, 6, 1, 2, 3}));
+    EXPECT_EQ(PixelBytes(narrow), BytesOf({4, 5, 6, 1, 2, 3}));
 }
 
 TEST_F(SkinImageTest, Bmp32KeepsTheFourthByteAsAlpha) {
     // The pixel rows start after a gap: bfOffBits decides where.
     const Bytes gap(6, '\x99');
-    const Bytes rows = Rgba({1, 2, 3, 0, 4, 5, 6, 128, 7, 8, 9, 255, 10, 11, 12, 64});
+    const Bytes rows = BytesOf({1, 2, 3, 0, 4, 5, 6, 128, 7, 8, 9, 255, 10, 11, 12, 64});
     Bytes file = skintest::EncodeBmp({2, 2, 32, 0, 60}, gap + rows);
     LoadPackage({{"Alpha.bmp", file}});
     MemoryBitmap bitmap;
@@ -184,12 +184,12 @@ TEST_F(SkinImageTest, Bmp32KeepsTheFourthByteAsAlpha) {
 }
 
 TEST_F(SkinImageTest, BmpWithNegativeHeightKeepsItsTopDownRows) {
-    const Bytes rows = Rgba({1, 2, 3, 0, 4, 5, 6, 0});
+    const Bytes rows = BytesOf({1, 2, 3, 0, 4, 5, 6, 0});
     LoadPackage({{"TopDown.bmp", skintest::EncodeBmp({1, -2, 24, 0, 54}, rows)}});
     MemoryBitmap bitmap;
     ASSERT_EQ(LoadSkinBitmap(L"TopDown.bmp", bitmap), 1);
     EXPECT_EQ(bitmap.height, 2);
-    EXPECT_EQ(PixelBytes(bitmap), Rgba({1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(PixelBytes(bitmap), BytesOf({1, 2, 3, 4, 5, 6}));
 }
 
 struct BadBmp {

@@ -1,0 +1,13 @@
+#include "afx/Button.h"
+
+const CRuntimeClass CButton::classCButton{"CButton", sizeof(CButton), 0xFFFF, nullptr, &CWnd::classCWnd};
+
+void CButton::DrawItem(LPDRAWITEMSTRUCT) {}
+
+BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    if (message != WM_DRAWITEM)
+        return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+    DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+    *pResult = TRUE;
+    return TRUE;
+}

@@ -407,3 +407,30 @@ TEST(Dialog, UnhandledCommandsGoOnToTheApplication) {
 }
 
 }  // namespace
+
+namespace {
+
+// A start-up that fails destroys the dialog inside OnInitDialog, as the bar does: no
+// modal loop runs, and as the main window its end posts WM_QUIT.
+TEST(DialogCreation, DestroyedInOnInitDialogOrWithoutTemplateRunsNoLoop) {
+    afxtest::TakeQuit();
+    CWinApp app;
+    RecordingDialog failing(100);
+    app.m_pMainWnd = &failing;
+    failing.onInit = [](RecordingDialog& d) {
+        d.PostMessage(WM_APP + 1, 1);
+        d.DestroyWindow();
+    };
+    EXPECT_EQ(-1, failing.DoModal());
+    EXPECT_TRUE(failing.log.With("handler").empty());
+    EXPECT_EQ(nullptr, app.m_pMainWnd);
+    EXPECT_EQ(0, afxtest::TakeQuit());
+
+    Owner owner;
+    RecordingDialog missing(999, &owner);
+    EXPECT_EQ(-1, missing.DoModal());
+    EXPECT_TRUE(missing.log.Lines().empty());
+    EXPECT_TRUE(owner.IsWindowEnabled());
+}
+
+}  // namespace

@@ -30,7 +30,7 @@ protected:                                        \
         return GetThisMessageMap();                     \
     }                                                   \
     const AFX_MSGMAP* theClass::GetThisMessageMap() {   \
-        using ThisClass = theClass;                     \
+        using ThisClass [[maybe_unused]] = theClass;    \
         using TheBaseClass = baseClass;                 \
         static const AFX_MSGMAP_ENTRY entries[] = {
 #define END_MESSAGE_MAP()                                                      \

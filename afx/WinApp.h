@@ -9,6 +9,9 @@
 
 class CWnd;
 
+// The framework's command id of the Help command.
+constexpr UINT ID_HELP = 0xE146;
+
 class CWinApp : public CCmdTarget {
 public:
     static const CRuntimeClass classCWinApp;

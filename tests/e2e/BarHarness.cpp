@@ -61,7 +61,22 @@ BOOL CALLBACK FindBar(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
+BOOL CALLBACK CountTrayIcon(HWND window, LPARAM lParam) {
+    WCHAR name[64] = L"";
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) == L"__winex11_tray_icon")
+        ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
 }  // namespace
+
+int TrayIconCount() {
+    int count = 0;
+    if (HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr))
+        EnumChildWindows(tray, CountTrayIcon, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
 
 BarRun::BarRun(const std::string& profile) {
     CopyFolder(testsupport::OutDirectory() + L"\\img", folder_.Path());

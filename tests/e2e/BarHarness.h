@@ -22,6 +22,10 @@ struct JournalLine {
 
 std::vector<JournalLine> ParseJournal(const std::string& text);
 
+// Notification-area icons on screen. Wine on X shows them in its standalone tray, one
+// child window each.
+int TrayIconCount();
+
 // The bar's run folder (img\ with the sample skins) and its machine (TAMSILIO_MACHINE in the
 // folder, so parallel runs never share one). The environment is inherited by the bar and
 // by tamsilctl.

@@ -35,8 +35,7 @@ private:
 class ChildProcess {
 public:
     // Starts `application` with the exact command line given (the program token included).
-    ChildProcess(const std::wstring& application, const std::wstring& commandLine,
-                 const std::wstring& directory = L"");
+    ChildProcess(const std::wstring& application, const std::wstring& commandLine, const std::wstring& directory = L"");
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

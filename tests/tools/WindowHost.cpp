@@ -3,6 +3,7 @@
 // line per window, "<index> <visible|hidden> <closes>", to the log file and end.
 // Usage: WindowHost LOGFILE VISIBLE HIDDEN READYEVENT (the event is set once the windows exist)
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <cstdio>

@@ -25,8 +25,8 @@ public:
           readyName_(L"VanteloHostReady" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(index)),
           ready_(CreateEventW(nullptr, TRUE, FALSE, readyName_.c_str())),
           process_(folder.File(exeName), L"\"" + folder.File(exeName) + L"\" \"" + log_ + L"\" " +
-                                             std::to_wstring(kVisibleWindows) + L" " +
-                                             std::to_wstring(kHiddenWindows) + L" " + readyName_) {}
+                                             std::to_wstring(kVisibleWindows) + L" " + std::to_wstring(kHiddenWindows) +
+                                             L" " + readyName_) {}
 
     bool Ready() const { return process_.Started() && WaitForSingleObject(ready_, 15000) == WAIT_OBJECT_0; }
 

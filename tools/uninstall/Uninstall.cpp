@@ -2,6 +2,7 @@
 // .\ProductCode.ini ([ProductCode] Code=...). It reads no arguments, prints nothing, does
 // not wait for the installer and always exits with 0.
 #include <windows.h>
+
 #include <shellapi.h>
 #include <shlobj.h>
 

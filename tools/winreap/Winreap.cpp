@@ -2,6 +2,7 @@
 // base name equals the command line, in any case of the letters a to z. It creates no
 // window, runs no message loop, does not wait for the windows and always exits with 0.
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <cwchar>

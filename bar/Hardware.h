@@ -1,0 +1,24 @@
+// The hardware library's three objects, made at start-up and kept for the program's life,
+// and the read-pause-write changes of the bar-state register that the bar makes.
+#pragma once
+
+#include <windows.h>
+
+#include "tamsil/TamsilIO.h"
+
+extern TamsilWMI* g_pTamsilWMI;
+extern TamsilEC* g_pTamsilEC;
+extern TamsilWMIEvent* g_pTamsilWMIEvent;
+
+// The message the event sink posts to the bar, with the event code in wParam.
+constexpr UINT kHotkeyEventMessage = WM_USER + 12;
+
+// Bar-state register: bit 0 the bar is shown, bit 7 the bar program runs.
+constexpr unsigned kBarStateRegister = 0x75B;
+
+// Each change reads the register, pauses 50 ms and writes it back with the one bit
+// changed and the others as read; a change of the shown bit pauses 50 ms more.
+void SetRunningBit();
+void ClearRunningBit();
+void SetShownBit();
+void ClearShownBit();

@@ -1,0 +1,157 @@
+#include "bar/NewVanteloDlg.h"
+
+#include "bar/AboutDlg.h"
+#include "bar/Hardware.h"
+#include "bar/Settings.h"
+#include "res/resource.h"
+
+const UINT g_nTrayNotifyMsg = RegisterWindowMessageW(L"WM_OnVanteloNotify");
+int g_nBarAlpha = 0;
+
+// The whole record up to and including the balloon icon handle.
+static_assert(sizeof(NOTIFYICONDATAW) == 956, "the notification-area icon record has the size the shell expects");
+
+BEGIN_MESSAGE_MAP(CNewVanteloDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_QUERYDRAGICON()
+ON_WM_DESTROY()
+ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+CNewVanteloDlg::CNewVanteloDlg() : CDialog(IDD_NEWVANTELO_DIALOG, nullptr) {
+    m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+void CNewVanteloDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    for (int k = 0; k < 19; ++k)
+        DDX_Control(pDX, IDC_BTN_BLUETOOTH + k, m_btn[k + 1]);
+    DDX_Control(pDX, IDC_BTN_HIDE, m_btn[kHideButton]);
+}
+
+BOOL CNewVanteloDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    AddAboutEntry();
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    CheckInstalledVersion();
+    RecordStart();
+
+    SetWindowText(L"Vantelo II");
+    m_bIdle = 0;
+
+    if (!StartHardwareLibrary())
+        return FailStart();
+    BindHardwareEvents();
+
+    // The skin and its package, the support-byte table, button 1018 and the tool tips
+    // are set up here, before the install status.
+    SyncInstallStatus();
+    // The button-count check comes here; it fails the start as the library does.
+
+    SetRunningBit();
+
+    // The background and button images, the bar's size, surface and position and the
+    // button layout are set up here, before the icon.
+    AddTrayIcon();
+    LookUpUpdateLayeredWindow();
+
+    g_nBarAlpha = 255;
+    m_blend = BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+
+    // Hidden until the modal loop shows the dialog at its first idle moment.
+    SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
+    SetTimer(kRepaintTimer, kRepaintPeriod, nullptr);
+    SetTimer(kAutoHideTimer, kAutoHidePeriod, nullptr);
+    return TRUE;
+}
+
+void CNewVanteloDlg::AddAboutEntry() {
+    CMenu* systemMenu = GetSystemMenu(FALSE);
+    if (!systemMenu)
+        return;
+    WCHAR text[128];
+    if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, text, 128) == 0)
+        return;
+    systemMenu->AppendMenu(MF_SEPARATOR);
+    systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, text);
+}
+
+bool CNewVanteloDlg::StartHardwareLibrary() {
+    switch (InitTamsilIO(&g_pTamsilWMI)) {
+        case 0:
+            return true;
+        case 1:
+            MessageBox(L"No Driver", L"Vantelo II", MB_OK);
+            return false;
+        case 2:
+            MessageBox(L"Vantelo II application can not be installed on non Corvane product.", L"Vantelo II", MB_OK);
+            return false;
+        default:
+            return false;
+    }
+}
+
+// The destroyed window ends the modal loop and with it the program.
+BOOL CNewVanteloDlg::FailStart() {
+    DestroyWindow();
+    return FALSE;
+}
+
+void CNewVanteloDlg::BindHardwareEvents() {
+    g_pTamsilWMIEvent = new TamsilWMIEvent();
+    g_pTamsilWMIEvent->Init(m_hWnd, kHotkeyEventMessage);
+    g_pTamsilEC = new TamsilEC();
+}
+
+void CNewVanteloDlg::AddTrayIcon() {
+    m_nid.cbSize = sizeof(m_nid);
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = IDR_MAINFRAME;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
+    m_nid.uCallbackMessage = g_nTrayNotifyMsg;
+    m_nid.hIcon = m_hIcon;
+    lstrcpynW(m_nid.szTip, L"Vantelo", ARRAYSIZE(m_nid.szTip));
+    lstrcpynW(m_nid.szInfoTitle, L"Vantelo Information", ARRAYSIZE(m_nid.szInfoTitle));
+    m_nid.dwInfoFlags = 5;  // not a named balloon icon; with no info text no balloon shows
+    Shell_NotifyIconW(NIM_ADD, &m_nid);
+}
+
+void CNewVanteloDlg::LookUpUpdateLayeredWindow() {
+    m_hUser32 = LoadLibraryW(L"User32.DLL");
+    if (!m_hUser32) {
+        AfxMessageBox(L"User32.dll ERROR!", MB_OK);
+        // The window is left as it is: the process ends here.
+        ExitProcess(0);
+    }
+    // Through the generic function type, which converts to any other without a warning.
+    const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(m_hUser32, "UpdateLayeredWindow"));
+    m_pfnUpdateLayeredWindow = reinterpret_cast<decltype(m_pfnUpdateLayeredWindow)>(entry);
+}
+
+void CNewVanteloDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    CDialog::OnSysCommand(nID, lParam);
+}
+
+HCURSOR CNewVanteloDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+// Every visible pixel of the bar is composed at paint time; nothing is erased.
+BOOL CNewVanteloDlg::OnEraseBkgnd(CDC*) {
+    return TRUE;
+}
+
+void CNewVanteloDlg::OnDestroy() {
+    CDialog::OnDestroy();
+    // Without the library (a failed start) there is no controller to tell.
+    if (g_pTamsilEC)
+        ClearRunningBit();
+    Shell_NotifyIconW(NIM_DELETE, &m_nid);
+}

@@ -1,0 +1,62 @@
+// The bar dialog: one per-pixel-alpha layered window with the bar's buttons. Its
+// OnInitDialog is the program's start-up road and its modal loop the program's main loop.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "afx/Afx.h"
+#include "skin/BaseButton.h"
+
+// Timers of the bar window, both without a timer procedure.
+constexpr UINT_PTR kRepaintTimer = 1;
+constexpr UINT kRepaintPeriod = 500;
+constexpr UINT_PTR kAutoHideTimer = 2;
+constexpr UINT kAutoHidePeriod = 5000;
+
+// Id of the registered message "WM_OnVanteloNotify", the notification-area icon's callback.
+extern const UINT g_nTrayNotifyMsg;
+// The bar's constant alpha; its low byte is applied at every paint.
+extern int g_nBarAlpha;
+
+class CNewVanteloDlg : public CDialog {
+public:
+    CNewVanteloDlg();
+    ~CNewVanteloDlg() override = default;
+
+    // Button k (1 to 19) is control 999 + k, the hide button (50) is control 1100; the
+    // other elements are never used.
+    static constexpr int kButtonSlots = 51;
+    static constexpr int kHideButton = 50;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    HCURSOR OnQueryDragIcon();
+    BOOL OnEraseBkgnd(CDC* pDC);
+    void OnDestroy();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void AddAboutEntry();
+    bool StartHardwareLibrary();
+    BOOL FailStart();
+    void BindHardwareEvents();
+    void AddTrayIcon();
+    void LookUpUpdateLayeredWindow();
+
+public:
+    BLENDFUNCTION m_blend{};
+    HMODULE m_hUser32 = nullptr;
+    decltype(&::UpdateLayeredWindow) m_pfnUpdateLayeredWindow = nullptr;
+    HICON m_hIcon = nullptr;
+    int m_bIdle = 0;
+    NOTIFYICONDATAW m_nid{};
+    BaseButton m_btn[kButtonSlots];
+    CWnd* m_pToolWnd[kButtonSlots] = {};
+    CToolTipCtrl m_toolTip;
+};

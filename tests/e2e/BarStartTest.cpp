@@ -1,0 +1,192 @@
+// The shipped bar started as a process with a simulated machine: a normal start, a second
+// start, the hardware library's start failures, the end by WM_CLOSE and the About box.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "BarHarness.h"
+#include "MessageBoxes.h"
+
+using e2e::BarRun;
+using e2e::JournalLine;
+using testsupport::ChildProcess;
+
+namespace {
+
+constexpr DWORD kStartTimeout = 20000;
+
+bool IsCall(const JournalLine& line, const std::string& call, const std::string& firstArgument = "") {
+    return line.call == call &&
+           (firstArgument.empty() || (!line.arguments.empty() && line.arguments[0] == firstArgument));
+}
+
+// The first "ReadEC 0x75B" followed by a "WriteEC 0x75B"; null when there is none.
+std::pair<const JournalLine*, const JournalLine*> FirstStateChange(const std::vector<JournalLine>& journal) {
+    for (size_t i = 0; i + 1 < journal.size(); ++i)
+        if (IsCall(journal[i], "ReadEC", "0x75B") && IsCall(journal[i + 1], "WriteEC", "0x75B"))
+            return {&journal[i], &journal[i + 1]};
+    return {nullptr, nullptr};
+}
+
+// Waits until the journal holds a line that `done` accepts.
+template <typename Done>
+std::vector<JournalLine> WaitForJournal(const BarRun& run, Done done, DWORD milliseconds = kStartTimeout) {
+    const DWORD start = GetTickCount();
+    std::vector<JournalLine> journal;
+    do {
+        journal = run.Journal();
+        if (std::any_of(journal.begin(), journal.end(), done))
+            break;
+        Sleep(50);
+    } while (GetTickCount() - start < milliseconds);
+    return journal;
+}
+
+TEST(BarStart, SetsTheRunningBitAfterAPausedReadAndShowsItself) {
+    BarRun run;
+    const int iconsBefore = e2e::TrayIconCount();
+    const ChildProcess& bar = run.Start();
+    HWND window = BarRun::WaitForBarWindow(bar, kStartTimeout);
+    ASSERT_NE(window, nullptr) << "no window titled \"Vantelo II\"";
+
+    const auto journal = WaitForJournal(run, [](const JournalLine& l) { return IsCall(l, "WriteEC", "0x75B"); });
+    ASSERT_FALSE(journal.empty());
+    EXPECT_TRUE(IsCall(journal.front(), "InitTamsilIO")) << journal.front().call;
+    EXPECT_EQ(journal.front().result, "0");
+    const auto [read, write] = FirstStateChange(journal);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->result, "0x0");
+    EXPECT_EQ(write->arguments, (std::vector<std::string>{"0x75B", "0x80"}));
+    EXPECT_GE(write->milliseconds - read->milliseconds, 50.0);
+    EXPECT_EQ(run.ReadRegister(0x75B), 0x80u);
+
+    // The modal loop shows the bar once start-up is over; it is not topmost.
+    const DWORD start = GetTickCount();
+    while (!IsWindowVisible(window) && GetTickCount() - start < 5000)
+        Sleep(50);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(e2e::TrayIconCount(), iconsBefore + 1);
+    EXPECT_TRUE(testsupport::FindMessageBoxes(bar.ProcessId()).empty());
+}
+
+TEST(BarStart, SecondStartLeavesWithoutWindowBoxOrHardwareCall) {
+    BarRun run;
+    const ChildProcess& first = run.Start();
+    HWND window = BarRun::WaitForBarWindow(first, kStartTimeout);
+    ASSERT_NE(window, nullptr);
+    const auto before = WaitForJournal(run, [](const JournalLine& l) { return IsCall(l, "WriteEC", "0x75B"); });
+
+    const ChildProcess& second = run.Start();
+    ASSERT_TRUE(second.WaitForExit(kStartTimeout));
+    EXPECT_EQ(BarRun::WaitForBarWindow(second, 0), nullptr);
+    EXPECT_TRUE(testsupport::FindMessageBoxes(second.ProcessId()).empty());
+    EXPECT_EQ(run.Journal().size(), before.size());
+    EXPECT_FALSE(first.WaitForExit(0));
+    EXPECT_TRUE(IsWindow(window));
+}
+
+struct InitFailure {
+    const char* label;
+    int initResult;
+    const wchar_t* text;  // null: no box
+};
+
+class BarStartFailure : public ::testing::TestWithParam<InitFailure> {};
+
+TEST_P(BarStartFailure, ShowsItsBoxAndEndsWithoutTouchingTheController) {
+    const InitFailure& c = GetParam();
+    BarRun run("[Machine]\r\nInitResult=" + std::to_string(c.initResult) + "\r\n");
+    const int iconsBefore = e2e::TrayIconCount();
+    const ChildProcess& bar = run.Start();
+
+    if (c.text) {
+        const auto boxes = testsupport::WaitForMessageBoxes(bar.ProcessId(), kStartTimeout);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, L"Vantelo II");
+        EXPECT_EQ(boxes[0].text, c.text);
+        EXPECT_EQ(boxes[0].buttons, std::vector<std::wstring>{L"OK"});
+        EXPECT_FALSE(bar.WaitForExit(0)) << "the program ended before the box was answered";
+        testsupport::AnswerMessageBox(boxes[0], IDOK);
+    }
+    ASSERT_TRUE(bar.WaitForExit(kStartTimeout));
+    EXPECT_EQ(bar.ExitCode(), 0u);
+
+    const auto journal = run.Journal();
+    EXPECT_EQ(e2e::TrayIconCount(), iconsBefore);
+    ASSERT_EQ(journal.size(), 1u) << "calls after the failed start";
+    EXPECT_TRUE(IsCall(journal[0], "InitTamsilIO"));
+    EXPECT_EQ(run.ReadRegister(0x75B), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(InitResults, BarStartFailure,
+                         ::testing::Values(InitFailure{"NoDriver", 1, L"No Driver"},
+                                           InitFailure{
+                                               "NotTheMakersMachine", 2,
+                                               L"Vantelo II application can not be installed on non Corvane product."},
+                                           InitFailure{"OtherFailure", 3, nullptr}),
+                         [](const ::testing::TestParamInfo<InitFailure>& info) { return info.param.label; });
+
+TEST(BarEnd, CloseMessageEndsTheProgramWithTheRunningBitCleared) {
+    BarRun run("[Machine]\r\nReg75B=0x01\r\n");
+    const ChildProcess& bar = run.Start();
+    HWND window = BarRun::WaitForBarWindow(bar, kStartTimeout);
+    ASSERT_NE(window, nullptr);
+    WaitForJournal(run, [](const JournalLine& l) { return IsCall(l, "WriteEC", "0x75B"); });
+    ASSERT_EQ(run.ReadRegister(0x75B), 0x81u);
+    const int iconsWhileRunning = e2e::TrayIconCount();
+
+    const std::wstring winreap = testsupport::OutDirectory() + L"\\Winreap.exe";
+    ChildProcess reaper(winreap, L"\"" + winreap + L"\" Vantelo II.exe");
+    ASSERT_TRUE(reaper.WaitForExit(kStartTimeout));
+    ASSERT_TRUE(bar.WaitForExit(kStartTimeout));
+    EXPECT_EQ(bar.ExitCode(), 0u);
+
+    const auto journal = run.Journal();
+    ASSERT_GE(journal.size(), 2u);
+    const JournalLine& read = journal[journal.size() - 2];
+    const JournalLine& write = journal.back();
+    EXPECT_TRUE(IsCall(read, "ReadEC", "0x75B"));
+    EXPECT_EQ(write.arguments, (std::vector<std::string>{"0x75B", "0x1"}));
+    EXPECT_GE(write.milliseconds - read.milliseconds, 50.0);
+    EXPECT_EQ(run.ReadRegister(0x75B), 0x01u) << "the shown bit stays as it was";
+    EXPECT_EQ(e2e::TrayIconCount(), iconsWhileRunning - 1) << "the icon stays after the end";
+}
+
+HWND WaitForAboutBox(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        if (HWND about = FindWindowW(L"#32770", L"About Vantelo II"))
+            return about;
+        Sleep(25);
+    } while (GetTickCount() - start < milliseconds);
+    return nullptr;
+}
+
+// The system commands whose id masks to 16 open the About box; the boundaries and one
+// inside, and the neighbours outside, which get the default processing.
+TEST(BarSystemMenu, CommandsMaskingToSixteenOpenTheAboutBox) {
+    BarRun run;
+    const ChildProcess& bar = run.Start();
+    HWND window = BarRun::WaitForBarWindow(bar, kStartTimeout);
+    ASSERT_NE(window, nullptr);
+    for (UINT command : {16u, 23u, 31u}) {
+        PostMessageW(window, WM_SYSCOMMAND, command, 0);
+        HWND about = WaitForAboutBox(5000);
+        ASSERT_NE(about, nullptr) << "command " << command;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(about, &owner);
+        EXPECT_EQ(owner, bar.ProcessId());
+        PostMessageW(about, WM_COMMAND, IDOK, 0);
+        for (int i = 0; i < 200 && IsWindow(about); ++i)
+            Sleep(25);
+        ASSERT_FALSE(IsWindow(about)) << "command " << command;
+    }
+    for (UINT command : {15u, 32u}) {
+        PostMessageW(window, WM_SYSCOMMAND, command, 0);
+        EXPECT_EQ(WaitForAboutBox(1000), nullptr) << "command " << command;
+    }
+    EXPECT_FALSE(bar.WaitForExit(0));
+}
+
+}  // namespace

@@ -114,6 +114,8 @@ TEST_P(BarStartFailure, ShowsItsBoxAndEndsWithoutTouchingTheController) {
 
     const auto journal = run.Journal();
     EXPECT_EQ(e2e::TrayIconCount(), iconsBefore);
+    // The start was counted before the library was asked.
+    EXPECT_EQ(GetPrivateProfileIntW(L"record", L"TotalCount", -1, run.Folder().File(L"test.ini").c_str()), 1);
     ASSERT_EQ(journal.size(), 1u) << "calls after the failed start";
     EXPECT_TRUE(IsCall(journal[0], "InitTamsilIO"));
     EXPECT_EQ(run.ReadRegister(0x75B), 0u);

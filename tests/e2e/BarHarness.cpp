@@ -126,15 +126,14 @@ unsigned BarRun::ReadRegister(unsigned reg) const {
 }
 
 HWND BarRun::WaitForBarWindow(const ChildProcess& process, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        WindowSearch search{process.ProcessId(), nullptr};
-        EnumWindows(FindBar, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+    WindowSearch search{process.ProcessId(), nullptr};
+    testsupport::WaitUntil(
+        [&] {
+            EnumWindows(FindBar, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        milliseconds);
+    return search.found;
 }
 
 }  // namespace e2e

@@ -31,14 +31,13 @@ std::pair<const JournalLine*, const JournalLine*> FirstStateChange(const std::ve
 // Waits until the journal holds a line that `done` accepts.
 template <typename Done>
 std::vector<JournalLine> WaitForJournal(const BarRun& run, Done done, DWORD milliseconds = kStartTimeout) {
-    const DWORD start = GetTickCount();
     std::vector<JournalLine> journal;
-    do {
-        journal = run.Journal();
-        if (std::any_of(journal.begin(), journal.end(), done))
-            break;
-        Sleep(50);
-    } while (GetTickCount() - start < milliseconds);
+    testsupport::WaitUntil(
+        [&] {
+            journal = run.Journal();
+            return std::any_of(journal.begin(), journal.end(), done);
+        },
+        milliseconds);
     return journal;
 }
 
@@ -61,10 +60,7 @@ TEST(BarStart, SetsTheRunningBitAfterAPausedReadAndShowsItself) {
     EXPECT_EQ(run.ReadRegister(0x75B), 0x80u);
 
     // The modal loop shows the bar once start-up is over; it is not topmost.
-    const DWORD start = GetTickCount();
-    while (!IsWindowVisible(window) && GetTickCount() - start < 5000)
-        Sleep(50);
-    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, 5000));
     EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     EXPECT_EQ(e2e::TrayIconCount(), iconsBefore + 1);
     EXPECT_TRUE(testsupport::FindMessageBoxes(bar.ProcessId()).empty());
@@ -156,13 +152,10 @@ TEST(BarEnd, CloseMessageEndsTheProgramWithTheRunningBitCleared) {
 }
 
 HWND WaitForAboutBox(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        if (HWND about = FindWindowW(L"#32770", L"About Vantelo II"))
-            return about;
-        Sleep(25);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+    HWND about = nullptr;
+    testsupport::WaitUntil([&] { return (about = FindWindowW(L"#32770", L"About Vantelo II")) != nullptr; },
+                           milliseconds);
+    return about;
 }
 
 // The system commands whose id masks to 16 open the About box; the boundaries and one
@@ -180,9 +173,7 @@ TEST(BarSystemMenu, CommandsMaskingToSixteenOpenTheAboutBox) {
         GetWindowThreadProcessId(about, &owner);
         EXPECT_EQ(owner, bar.ProcessId());
         PostMessageW(about, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 200 && IsWindow(about); ++i)
-            Sleep(25);
-        ASSERT_FALSE(IsWindow(about)) << "command " << command;
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return !IsWindow(about); }, 5000)) << "command " << command;
     }
     for (UINT command : {15u, 32u}) {
         PostMessageW(window, WM_SYSCOMMAND, command, 0);

@@ -1,5 +1,7 @@
 #include "MessageBoxes.h"
 
+#include "TestSupport.h"
+
 namespace testsupport {
 
 namespace {
@@ -60,13 +62,9 @@ std::vector<MessageBoxInfo> FindMessageBoxes(DWORD processId) {
 }
 
 std::vector<MessageBoxInfo> WaitForMessageBoxes(DWORD processId, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<MessageBoxInfo> boxes = FindMessageBoxes(processId);
-        if (!boxes.empty() || GetTickCount() - start >= milliseconds)
-            return boxes;
-        Sleep(50);
-    }
+    std::vector<MessageBoxInfo> boxes;
+    WaitUntil([&] { return !(boxes = FindMessageBoxes(processId)).empty(); }, milliseconds);
+    return boxes;
 }
 
 void AnswerMessageBox(const MessageBoxInfo& box, int buttonId) {

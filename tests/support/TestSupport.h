@@ -57,6 +57,20 @@ private:
 DWORD RunAndCapture(const std::wstring& application, const std::wstring& commandLine, std::string& output,
                     std::string& errors, DWORD milliseconds = 30000);
 
+// Asks `condition` every 25 ms until it holds or `milliseconds` have passed (at least once);
+// whether it held.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= milliseconds)
+            return false;
+        Sleep(25);
+    }
+}
+
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 

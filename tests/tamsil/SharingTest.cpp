@@ -42,15 +42,14 @@ std::unique_ptr<ChildProcess> StartPeer(unsigned reg, unsigned count, const Star
 
 // Waits until `count` processes have started the library on the machine.
 bool WaitForStarts(tamsil::Machine& machine, size_t count) {
-    for (int i = 0; i < 300; ++i) {
-        size_t starts = 0;
-        for (const std::string& line : machine.Journal())
-            starts += tamsiltest::WithoutStamp(line) == "InitTamsilIO -> 0";
-        if (starts == count)
-            return true;
-        Sleep(50);
-    }
-    return false;
+    return testsupport::WaitUntil(
+        [&] {
+            size_t starts = 0;
+            for (const std::string& line : machine.Journal())
+                starts += tamsiltest::WithoutStamp(line) == "InitTamsilIO -> 0";
+            return starts == count;
+        },
+        15000);
 }
 
 struct Access {

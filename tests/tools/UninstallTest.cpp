@@ -77,10 +77,12 @@ TEST_P(UninstallLauncher, StartsTheInstallerWithTheRemovalSwitchAndDoesNotWait) 
     const bool ended = uninstall.WaitForExit(15000);
 
     std::wstring record;
-    for (int i = 0; i < 300 && Field(record, L"folder") == L"<missing>"; ++i) {
-        Sleep(50);
-        record = testsupport::ReadWholeFile(log);
-    }
+    testsupport::WaitUntil(
+        [&] {
+            record = testsupport::ReadWholeFile(log);
+            return Field(record, L"folder") != L"<missing>";
+        },
+        15000);
     SetEvent(release);
     CloseHandle(release);
 

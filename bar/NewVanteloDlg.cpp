@@ -8,8 +8,10 @@
 const UINT g_nTrayNotifyMsg = RegisterWindowMessageW(L"WM_OnVanteloNotify");
 int g_nBarAlpha = 0;
 
-// The whole record up to and including the balloon icon handle.
-static_assert(sizeof(NOTIFYICONDATAW) == 956, "the notification-area icon record has the size the shell expects");
+// The icon record is handed over whole, up to and including the balloon icon handle: 956
+// bytes in the shipped 32-bit program, more in a 64-bit build, whose handles are wider.
+static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAW) == 956,
+              "the 32-bit notification-area icon record has the size the shell expects");
 
 BEGIN_MESSAGE_MAP(CNewVanteloDlg, CDialog)
 ON_WM_SYSCOMMAND()

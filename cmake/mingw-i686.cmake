@@ -1,6 +1,8 @@
-# Cross-builds 32-bit x86 Windows programs with mingw-w64's POSIX-threads compilers.
+# Cross-builds 32-bit x86 Windows programs with mingw-w64's POSIX-threads compilers: the
+# programs that ship.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
+set(VANTELO_ARCH i686)
 
 set(triple i686-w64-mingw32)
 set(CMAKE_C_COMPILER ${triple}-gcc-posix)
@@ -12,6 +14,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-find_program(wine_program wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${wine_program})

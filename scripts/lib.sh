@@ -1,14 +1,26 @@
-# Shared by scripts/test and scripts/run: configure and build, and a display for Wine.
-# Sourced, not run.
+# Shared by scripts/test and scripts/run: the two build trees, configure and build, a
+# display and a wineserver for Wine. Sourced, not run.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$root/scripts/host.sh"
 # VANTELO_BUILD names another build tree, so that several can be worked on side by side.
 build="${VANTELO_BUILD:-$root/build}"
 
+# The shipped 32-bit programs build in $build, the x64 build of the same sources in $build/x64.
+tree_of() {
+  case $1 in
+    i686) echo "$build" ;;
+    x86_64) echo "$build/x64" ;;
+    *) echo "tree_of: unknown architecture '$1'" >&2; return 2 ;;
+  esac
+}
+
 configure_and_build() {
-  cmake -S "$root" -B "$build" -G "Unix Makefiles" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-  cmake --build "$build" -j "$(nproc)"
+  local arch=$1 tree
+  tree=$(tree_of "$arch")
+  cmake -S "$root" -B "$tree" -G "Unix Makefiles" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" >/dev/null
+  cmake --build "$tree" -j "$(nproc)"
 }
 
 # Starts Xvfb on a free display when there is no DISPLAY; stop_display ends it again.
@@ -40,15 +52,21 @@ stop_display() {
   return 0
 }
 
-# One wineserver for the whole run keeps each program start quick.
+# One wineserver per tree for the whole run keeps each program start quick.
 start_wineserver() {
-  mkdir -p "$build/wineprefix"
-  WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null || true
-  WINEPREFIX="$build/wineprefix" wineserver -p
-  "$build/wine-run" cmd /c exit >/dev/null 2>&1  # creates the prefix on its first run
+  local tree
+  tree=$(tree_of "$1")
+  mkdir -p "$tree/wineprefix"
+  WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true
+  WINEPREFIX="$tree/wineprefix" wineserver -p
+  "$tree/wine-run" cmd /c exit >/dev/null 2>&1  # creates the prefix on its first run
 }
 
-stop_wineserver() {
-  [ -d "$build/wineprefix" ] && WINEPREFIX="$build/wineprefix" wineserver -k 2>/dev/null
+stop_wineservers() {
+  local arch tree
+  for arch in i686 x86_64; do
+    tree=$(tree_of "$arch")
+    [ -d "$tree/wineprefix" ] && WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null
+  done
   return 0
 }

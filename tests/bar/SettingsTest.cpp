@@ -195,15 +195,25 @@ INSTANTIATE_TEST_SUITE_P(
                     kAbsent}),
     [](const ::testing::TestParamInfo<VersionCase>& info) { return info.param.label; });
 
-TEST_F(SettingsTest, VersionCheckOnTheMachinesOwnArchitecture) {
-    SYSTEM_INFO info{};
-    GetNativeSystemInfo(&info);
-    const bool road64 = info.wProcessorArchitecture == kAmd64 || info.wProcessorArchitecture == kIa64;
-    Store(kUninstallKey, L"DisplayVersion", Text(road64 ? L"1.4.2" : L"1.3.2"));
+// The check asks the system, not the program, for the processor: a 64-bit build, and the
+// 32-bit program under WOW64, run on a 64-bit system and take the 64-bit road; the 32-bit
+// program on a 32-bit system takes the x86 road.
+TEST_F(SettingsTest, VersionCheckTakesTheRoadOfTheSystemItRunsOn) {
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+    const bool system64 = sizeof(void*) == 8 || wow64;
+    const std::wstring ownRoad = system64 ? L"1.4.2" : L"1.3.2";
+    const std::wstring otherRoad = system64 ? L"1.3.2" : L"1.4.2";
 
+    Store(kUninstallKey, L"DisplayVersion", Text(otherRoad));
     CheckInstalledVersion();
+    EXPECT_EQ(g_bVisScan, 0) << "matched the other road's version " << testsupport::WideToUtf8(otherRoad);
 
-    EXPECT_EQ(g_bVisScan, 1) << "architecture " << info.wProcessorArchitecture;
+    Store(kUninstallKey, L"DisplayVersion", Text(ownRoad));
+    CheckInstalledVersion();
+    EXPECT_EQ(g_bVisScan, 1) << "did not match " << testsupport::WideToUtf8(ownRoad);
+    EXPECT_EQ(Record(L"flow1 error"), kAbsent);
+    EXPECT_EQ(Record(L"flow2 error"), kAbsent);
 }
 
 TEST_F(SettingsTest, EarlierTracesStayAndTheFlagIsNeverCleared) {

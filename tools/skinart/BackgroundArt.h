@@ -6,8 +6,8 @@
 #pragma once
 
 #include "tools/canvas/Canvas.h"
-#include "tools/skinpack/SkinGeometry.h"
-#include "tools/skinpack/SkinPalette.h"
+#include "tools/skinart/SkinGeometry.h"
+#include "tools/skinart/SkinPalette.h"
 
 namespace skinart {
 

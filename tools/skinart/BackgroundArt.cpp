@@ -1,4 +1,4 @@
-#include "tools/skinpack/BackgroundArt.h"
+#include "tools/skinart/BackgroundArt.h"
 
 #include "tools/canvas/Shapes.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "tools/canvas/Canvas.h"
-#include "tools/skinpack/SkinPalette.h"
+#include "tools/skinart/SkinPalette.h"
 
 namespace skinart {
 

@@ -1,4 +1,4 @@
-#include "tools/skinpack/ButtonArt.h"
+#include "tools/skinart/ButtonArt.h"
 
 #include <cmath>
 #include <stdexcept>

@@ -52,14 +52,19 @@ stop_display() {
   return 0
 }
 
-# One wineserver per tree for the whole run keeps each program start quick.
+# One wineserver per tree for the whole run keeps each program start quick. The prefix is
+# made first, by the tree's own loader: a wineserver started on an empty folder would make
+# it a 64-bit prefix, which the 32-bit loader refuses. The last run starts Wine's background
+# services with their output going nowhere; started later by a test, they would hold that
+# test's output pipe open and the test would never seem to end.
 start_wineserver() {
   local tree
   tree=$(tree_of "$1")
-  mkdir -p "$tree/wineprefix"
+  WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true
+  "$tree/wine-run" cmd /c exit >/dev/null 2>&1 || true
   WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true
   WINEPREFIX="$tree/wineprefix" wineserver -p
-  "$tree/wine-run" cmd /c exit >/dev/null 2>&1  # creates the prefix on its first run
+  "$tree/wine-run" cmd /c exit >/dev/null 2>&1
 }
 
 stop_wineservers() {

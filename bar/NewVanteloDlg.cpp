@@ -1,8 +1,10 @@
 #include "bar/NewVanteloDlg.h"
 
 #include "bar/AboutDlg.h"
+#include "bar/ButtonSet.h"
 #include "bar/Hardware.h"
 #include "bar/Settings.h"
+#include "bar/SkinLayout.h"
 #include "res/resource.h"
 
 const UINT g_nTrayNotifyMsg = RegisterWindowMessageW(L"WM_OnVanteloNotify");
@@ -15,8 +17,12 @@ static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAW) == 956,
 
 BEGIN_MESSAGE_MAP(CNewVanteloDlg, CDialog)
 ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
+ON_WM_TIMER()
+ON_WM_LBUTTONDOWN()
 ON_WM_DESTROY()
+ON_WM_NCHITTEST()
 ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
@@ -47,15 +53,23 @@ BOOL CNewVanteloDlg::OnInitDialog() {
         return FailStart();
     BindHardwareEvents();
 
-    // The skin and its package, the support-byte table, button 1018 and the tool tips
-    // are set up here, before the install status.
+    ChooseSkin();
+    ReadSupportBytes(this);
+    ApplyCrtInDetectRule();
+    CreateToolTips(g_bCrtInDetect ? kFunctionButtons : kFunctionButtons - 1);
     SyncInstallStatus();
-    // The button-count check comes here; it fails the start as the library does.
+    if (!ButtonCountAccepted()) {
+        AfxMessageBox(L"Button count Error code 1 !", MB_OK);
+        return FailStart();
+    }
 
     SetRunningBit();
 
-    // The background and button images, the bar's size, surface and position and the
-    // button layout are set up here, before the icon.
+    if (!LoadBackgroundPieces())
+        AfxMessageBox(L"Imag load error !", MB_OK);
+    LoadButtonImages(*this);
+    SizeAndPlaceBar(*this, SWP_SHOWWINDOW);
+    LayOutButtons(*this);
     AddTrayIcon();
     LookUpUpdateLayeredWindow();
 
@@ -105,6 +119,35 @@ void CNewVanteloDlg::BindHardwareEvents() {
     g_pTamsilWMIEvent = new TamsilWMIEvent();
     g_pTamsilWMIEvent->Init(m_hWnd, kHotkeyEventMessage);
     g_pTamsilEC = new TamsilEC();
+}
+
+void CNewVanteloDlg::ApplyCrtInDetectRule() {
+    if (g_bCrtInDetect)
+        m_btn[kCrtInDetectButton].EnableWindow(g_pTamsilWMI->GetLong32(0x2500, 0) != 1);
+}
+
+// Every button that can exist and the hide button are tools, supported or not; the texts are
+// set once, with the labels of this machine.
+void CNewVanteloDlg::CreateToolTips(int toolCount) {
+    EnableToolTips(TRUE);
+    m_toolTip.Create(this, 0);
+    m_toolTip.SendMessage(TTM_ACTIVATE, TRUE);
+    m_toolTip.SendMessage(TTM_SETTIPBKCOLOR, RGB(255, 255, 255));
+    m_toolTip.SendMessage(TTM_SETTIPTEXTCOLOR, RGB(0, 0, 0));
+    for (int k = 1; k <= toolCount; ++k) {
+        m_pToolWnd[k] = GetDlgItem(ButtonControl(k));
+        m_toolTip.AddTool(m_pToolWnd[k], LPSTR_TEXTCALLBACKW, nullptr, 0);
+    }
+    m_pToolWnd[kHideButton] = GetDlgItem(kHideButtonControl);
+    m_toolTip.AddTool(m_pToolWnd[kHideButton], LPSTR_TEXTCALLBACKW, nullptr, 0);
+    if (!m_toolTip.m_hWnd)
+        return;
+    for (int k = 1; k < kCrtInDetectButton; ++k)
+        m_toolTip.UpdateTipText(ButtonLabel(k), m_pToolWnd[k]);
+    if (g_bCrtInDetect)
+        m_toolTip.UpdateTipText(ButtonLabel(kCrtInDetectButton), m_pToolWnd[kCrtInDetectButton]);
+    m_toolTip.UpdateTipText(ButtonLabel(kHideButton), m_pToolWnd[kHideButton]);
+    m_toolTip.ShowWindow(SW_SHOW);
 }
 
 void CNewVanteloDlg::AddTrayIcon() {

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "afx/Afx.h"
+#include "bar/ButtonSet.h"
 #include "skin/BaseButton.h"
 
 // Timers of the bar window, both without a timer procedure.
@@ -19,6 +20,8 @@ constexpr UINT kAutoHidePeriod = 5000;
 extern const UINT g_nTrayNotifyMsg;
 // The bar's constant alpha; its low byte is applied at every paint.
 extern int g_nBarAlpha;
+// 1 while the left button is down on the bar or one of its buttons: the bar does not hide.
+extern int g_bDragging;
 
 class CNewVanteloDlg : public CDialog {
 public:
@@ -28,16 +31,30 @@ public:
     // Button k (1 to 19) is control 999 + k, the hide button (50) is control 1100; the
     // other elements are never used.
     static constexpr int kButtonSlots = 51;
-    static constexpr int kHideButton = 50;
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Clears the surface, blends the background pieces for the visible count and lets each
+    // existing button draw itself into it: the bar's look, ready to present.
+    void ComposeSurface();
+    // When the CRT-in-detect button exists, asks the library whether detection is available
+    // (query 0x2500) and enables or disables the button by the answer.
+    void ApplyCrtInDetectRule();
+    // A fresh 5 s before the bar hides itself.
+    void RearmAutoHide();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
     HCURSOR OnQueryDragIcon();
-    BOOL OnEraseBkgnd(CDC* pDC);
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnLButtonDown(UINT nFlags, CPoint point);
     void OnDestroy();
+    LRESULT OnNcHitTest(CPoint point);
+    BOOL OnEraseBkgnd(CDC* pDC);
 
     DECLARE_MESSAGE_MAP()
 
@@ -46,6 +63,7 @@ private:
     bool StartHardwareLibrary();
     BOOL FailStart();
     void BindHardwareEvents();
+    void CreateToolTips(int toolCount);
     void AddTrayIcon();
     void LookUpUpdateLayeredWindow();
 

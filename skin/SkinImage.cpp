@@ -121,6 +121,15 @@ int SetRgbaTransforms(png_structp png, png_infop info) {
     return png_set_interlace_handling(png);
 }
 
+// libpng's own handlers print to standard error. A damaged picture is refused by its load's
+// result alone, so errors only jump back to the decode's return point and warnings are
+// dropped.
+[[noreturn]] void RefuseQuietly(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void IgnoreWarning(png_structp, png_const_charp) {}
+
 // The part of the decode that a libpng error can leave by a long jump. `png`, `info` and
 // `stream` do not change after the return point is set; the pixel block does and is volatile.
 unsigned char* DecodeRows(png_structp png, png_infop info, SkinPackStream* stream, int* width, int* height,
@@ -192,7 +201,7 @@ unsigned char* DecodeSkinPng(const unsigned char* package, size_t packageSize, c
         std::free(stream);
         return nullptr;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, RefuseQuietly, IgnoreWarning);
     if (!png) {
         std::free(stream);
         return nullptr;

@@ -2,11 +2,18 @@
 // path rules, and refusals that leave the target as it was.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "SkinFixtures.h"
+#include "TestSupport.h"
 #include "skin/SkinImage.h"
 #include "skin/SkinPack.h"
 
@@ -93,8 +100,43 @@ struct BadPng {
 
 class SkinPngRefused : public SkinImageTest, public ::testing::WithParamInterface<BadPng> {};
 
-TEST_P(SkinPngRefused, FailsAndLeavesTheOutputsAlone) {
+// What the C runtime's standard error receives while the object lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture() {
+        std::fflush(stderr);
+        saved_ = _dup(2);
+        const int file = _wopen(folder_.File(L"stderr.txt").c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY,
+                                _S_IREAD | _S_IWRITE);
+        _dup2(file, 2);
+        _close(file);
+    }
+    ~StandardErrorCapture() { Restore(); }
+    StandardErrorCapture(const StandardErrorCapture&) = delete;
+    StandardErrorCapture& operator=(const StandardErrorCapture&) = delete;
+
+    std::string Text() {
+        Restore();
+        return testsupport::WideToUtf8(testsupport::ReadWholeFile(folder_.File(L"stderr.txt")));
+    }
+
+private:
+    void Restore() {
+        if (saved_ < 0)
+            return;
+        std::fflush(stderr);
+        _dup2(saved_, 2);
+        _close(saved_);
+        saved_ = -1;
+    }
+
+    testsupport::TempFolder folder_;
+    int saved_ = -1;
+};
+
+TEST_P(SkinPngRefused, FailsQuietlyAndLeavesTheOutputsAlone) {
     LoadPackage({{"Bad.png", GetParam().entry}});
+    StandardErrorCapture errors;
     int width = -1, height = -2, bitsPerPixel = -3;
     EXPECT_EQ(DecodeSkinPng(g_pSkinPack, g_nSkinPackSize, "Bad.png", &width, &height, &bitsPerPixel), nullptr);
     EXPECT_EQ(width, -1);
@@ -104,6 +146,7 @@ TEST_P(SkinPngRefused, FailsAndLeavesTheOutputsAlone) {
     EXPECT_EQ(LoadSkinBitmap(L"img\\Bad.png", bitmap), 0);
     EXPECT_EQ(bitmap.hdc, nullptr);  // the target was never touched
     EXPECT_EQ(bitmap.width, 0);
+    EXPECT_EQ(errors.Text(), "");  // the refusal is the result alone
 }
 
 // Cut entries end inside what libpng asks for: the read function must end the decode.

@@ -54,6 +54,18 @@ std::wstring ReadWholeFile(const std::wstring& path) {
     return Utf8ToWide(bytes);
 }
 
+void CopyFolder(const std::wstring& from, const std::wstring& to) {
+    std::wstring source = from + L'\0' + L'\0';
+    std::wstring target = to + L'\0' + L'\0';
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_COPY;
+    operation.pFrom = source.c_str();
+    operation.pTo = target.c_str();
+    operation.fFlags = FOF_NO_UI;
+    if (SHFileOperationW(&operation) != 0)
+        throw std::runtime_error("cannot copy " + WideToUtf8(from));
+}
+
 void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)

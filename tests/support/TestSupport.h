@@ -15,6 +15,8 @@ std::wstring OutDirectory();
 std::wstring ReadWholeFile(const std::wstring& path);  // bytes taken as UTF-8
 void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// Copies the folder `from` with its contents into the folder `to`; throws when it cannot.
+void CopyFolder(const std::wstring& from, const std::wstring& to);
 
 // A fresh folder under the temporary folder, removed with its contents at the end.
 class TempFolder {

@@ -1,0 +1,245 @@
+// The bar's composition: the real dialog started on simulated machines of several button
+// counts, its surface after a paint compared byte for byte with the skin's pieces and button
+// images blended at the places where the bar must put them, and the screen compared with the
+// surface.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BarDialogRun.h"
+#include "bar/ButtonSet.h"
+#include "bar/SkinLayout.h"
+#include "skin/SkinImage.h"
+#include "skin/SkinPack.h"
+
+namespace {
+
+using bartest::BarDialogRun;
+
+// The sample skin worn on this 1280-pixel screen: cells of 48 x 56, buttons of 40, so slot M
+// sits at (48 M + 4, 12).
+constexpr int kCell = 48;
+constexpr int kCellHeight = 56;
+constexpr int kSlotX = 4;
+constexpr int kSlotY = 12;
+
+struct Piece {
+    std::wstring entry;
+    int x;
+};
+
+struct ButtonAt {
+    std::wstring entry;
+    int slot;
+};
+
+// The surface as it must look: transparent black, the pieces, then the buttons.
+class ExpectedSurface {
+public:
+    explicit ExpectedSurface(int cells) {
+        LoadSkinPack(L"img\\Vantelo64.SKN");
+        surface_.Create32(cells * kCell, kCellHeight);
+    }
+
+    void Blend(const std::wstring& entry, int x, int y) {
+        MemoryBitmap picture;
+        ASSERT_EQ(LoadSkinBitmap(entry.c_str(), picture), 1) << testsupport::WideToUtf8(entry);
+        AlphaBlendBitmap(surface_, picture, x, y);
+    }
+    void Pieces(const std::vector<Piece>& pieces) {
+        for (const Piece& p : pieces)
+            Blend(L"img\\" + p.entry, p.x, 0);
+    }
+    void Buttons(const std::vector<ButtonAt>& buttons) {
+        for (const ButtonAt& b : buttons)
+            Blend(L"img\\" + b.entry, b.slot * kCell + kSlotX, kSlotY);
+    }
+    const MemoryBitmap& Surface() const { return surface_; }
+
+private:
+    MemoryBitmap surface_;
+};
+
+// Index of the first byte where the two surfaces differ, or -1.
+long FirstDifference(const MemoryBitmap& actual, const MemoryBitmap& expected) {
+    if (actual.width != expected.width || actual.height != expected.height || !actual.bits || !expected.bits)
+        return 0;
+    const long size = static_cast<long>(actual.Stride()) * actual.height;
+    for (long i = 0; i < size; ++i)
+        if (actual.bits[i] != expected.bits[i])
+            return i;
+    return -1;
+}
+
+void Repaint(CNewVanteloDlg& bar) {
+    bar.InvalidateRect(nullptr, TRUE);
+    bar.UpdateWindow();
+}
+
+struct CompositionCase {
+    const char* label;
+    std::string bytes;
+    std::vector<Piece> pieces;
+    std::vector<ButtonAt> buttons;
+};
+
+std::vector<Piece> NineteenButtonPieces() {
+    std::vector<Piece> pieces{{L"LeftBg.PNG", 0}};
+    for (int i = 1; i <= 18; ++i)
+        pieces.push_back({L"MiddleBg.PNG", i * kCell});
+    pieces.push_back({L"RightBg.PNG", 19 * kCell});
+    return pieces;
+}
+
+// Buttons 1 to 4 in slots 0 to 3, the CRT-in-detect button before button 5, then 5 to 18,
+// the hide button last.
+std::wstring UpPicture(int button) {
+    return L"BTN" + std::to_wstring(button) + L"_UP.PNG";
+}
+
+std::vector<ButtonAt> NineteenButtons() {
+    std::vector<ButtonAt> buttons;
+    for (int k = 1; k <= 18; ++k)
+        buttons.push_back({UpPicture(k), k < 5 ? k - 1 : k});
+    buttons.push_back({UpPicture(19), 4});
+    buttons.push_back({L"EXIT_UP.PNG", 19});
+    return buttons;
+}
+
+class BarCompositionOfCount : public ::testing::TestWithParam<CompositionCase> {};
+
+TEST_P(BarCompositionOfCount, PaintComposesPiecesAndButtonsWhereTheyBelong) {
+    const CompositionCase& c = GetParam();
+    BarDialogRun run(bartest::ProfileWithBytes(c.bytes));
+    const int cells = static_cast<int>(c.buttons.size());  // one per visible button, one for the hide button
+    ExpectedSurface expected(cells);
+    expected.Pieces(c.pieces);
+    expected.Buttons(c.buttons);
+    long difference = 0;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        Repaint(bar);
+        difference = FirstDifference(g_bmpSurface, expected.Surface());
+    }));
+    EXPECT_EQ(g_bmpSurface.width, cells * kCell);
+    EXPECT_EQ(difference, -1) << "first different byte; pixel " << difference / 4 % (cells * kCell) << ", row "
+                              << difference / 4 / (cells * kCell);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VisibleButtons, BarCompositionOfCount,
+    ::testing::Values(
+        CompositionCase{"One", "1", {{L"SingleBg.PNG", 0}}, {{L"BTN1_UP.PNG", 0}, {L"EXIT_UP.PNG", 1}}},
+        // No middle piece: the middle cell stays transparent around its button.
+        CompositionCase{"Two",
+                        "1 1",
+                        {{L"LeftBg.PNG", 0}, {L"RightBg.PNG", 2 * kCell}},
+                        {{L"BTN1_UP.PNG", 0}, {L"BTN2_UP.PNG", 1}, {L"EXIT_UP.PNG", 2}}},
+        CompositionCase{
+            "Three",
+            "1 1 1",
+            {{L"LeftBg.PNG", 0}, {L"MiddleBg.PNG", kCell}, {L"MiddleBg.PNG", 2 * kCell}, {L"RightBg.PNG", 3 * kCell}},
+            {{L"BTN1_UP.PNG", 0}, {L"BTN2_UP.PNG", 1}, {L"BTN3_UP.PNG", 2}, {L"EXIT_UP.PNG", 3}}},
+        CompositionCase{"Nineteen", "1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", NineteenButtonPieces(),
+                        NineteenButtons()}),
+    [](const ::testing::TestParamInfo<CompositionCase>& info) { return info.param.label; });
+
+TEST(BarComposition, TwoButtonsLeaveTheMiddleCellTransparentAroundItsButton) {
+    BarDialogRun run(bartest::ProfileWithBytes("1 1"));
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) { Repaint(bar); }));
+    for (int y = 0; y < kCellHeight; ++y)
+        for (int x = kCell; x < 2 * kCell; ++x) {
+            const bool underButton = x >= kCell + kSlotX && x < kCell + kSlotX + 40 && y >= kSlotY && y < kSlotY + 40;
+            if (underButton)
+                continue;
+            uint32_t pixel;
+            std::memcpy(&pixel, g_bmpSurface.bits + y * g_bmpSurface.Stride() + 4 * x, 4);
+            ASSERT_EQ(pixel, 0u) << "at " << x << ", " << y;
+        }
+}
+
+// A pressed button and a disabled one wear the down picture, which the bar loads into both
+// the pressed and the disabled slot.
+TEST(BarComposition, PressedAndDisabledButtonsWearTheDownPicture) {
+    BarDialogRun run(bartest::ProfileWithBytes("1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "Query2500=1\r\n"));
+    ExpectedSurface expected(20);
+    expected.Pieces(NineteenButtonPieces());
+    std::vector<ButtonAt> buttons = NineteenButtons();
+    buttons[0].entry = L"BTN1_DOWN.PNG";    // pressed
+    buttons[18].entry = L"BTN19_DOWN.PNG";  // disabled: detection unavailable
+    expected.Buttons(buttons);
+    long difference = 0;
+    bool disabled = false;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        disabled = !bar.m_btn[19].IsWindowEnabled();
+        bar.m_btn[1].SendMessage(BM_SETSTATE, TRUE);
+        bar.m_btn[1].UpdateWindow();
+        Repaint(bar);
+        difference = FirstDifference(g_bmpSurface, expected.Surface());
+    }));
+    EXPECT_TRUE(disabled);
+    EXPECT_EQ(difference, -1);
+}
+
+// The first paint makes the bar a layered window, and what it presents is what the screen
+// shows: every opaque pixel of the surface is on the screen as it is in the surface.
+TEST(BarComposition, FirstPaintLayersTheBarAndTheScreenShowsTheSurface) {
+    BarDialogRun run(bartest::ProfileWithBytes("1 1 1"));
+    DWORD styleAtStartUpEnd = 0, styleShown = 0;
+    int opaque = 0, differing = 0;
+    ASSERT_TRUE(run.Run(
+        [&](CNewVanteloDlg& bar) {
+            styleShown = bar.GetExStyle();
+            Repaint(bar);
+            BarDialogRun::Pump(300);
+            RECT window;
+            bar.GetWindowRect(&window);
+            HDC screen = GetDC(nullptr);
+            for (int y = 0; y < g_bmpSurface.height; ++y)
+                for (int x = 0; x < g_bmpSurface.width; ++x) {
+                    const BYTE* p = g_bmpSurface.bits + y * g_bmpSurface.Stride() + 4 * x;
+                    if (p[3] != 255)
+                        continue;
+                    ++opaque;
+                    if (GetPixel(screen, window.left + x, window.top + y) != RGB(p[2], p[1], p[0]))
+                        ++differing;
+                }
+            ReleaseDC(nullptr, screen);
+        },
+        [&](CNewVanteloDlg& bar) { styleAtStartUpEnd = bar.GetExStyle(); }));
+    EXPECT_EQ(styleAtStartUpEnd & WS_EX_LAYERED, 0u);
+    EXPECT_NE(styleShown & WS_EX_LAYERED, 0u);
+    EXPECT_GT(opaque, 300);
+    EXPECT_EQ(differing, 0) << "of " << opaque << " opaque pixels";
+}
+
+// Without the layered-window entry point the bar is not made layered and paints the surface
+// into its own window, so it is still seen.
+TEST(BarComposition, WithoutTheLayeredEntryPointTheBarPaintsItsSurfaceOpaque) {
+    BarDialogRun run(bartest::ProfileWithBytes("1 1 1"));
+    DWORD style = 0;
+    int opaque = 0, differing = 0;
+    ASSERT_TRUE(run.Run(
+        [&](CNewVanteloDlg& bar) {
+            Repaint(bar);
+            style = bar.GetExStyle();
+            HDC window = ::GetDC(bar.m_hWnd);
+            for (int y = 0; y < g_bmpSurface.height; ++y)
+                for (int x = 0; x < g_bmpSurface.width; ++x) {
+                    const BYTE* p = g_bmpSurface.bits + y * g_bmpSurface.Stride() + 4 * x;
+                    if (p[3] != 255)
+                        continue;
+                    ++opaque;
+                    if (GetPixel(window, x, y) != RGB(p[2], p[1], p[0]))
+                        ++differing;
+                }
+            ::ReleaseDC(bar.m_hWnd, window);
+        },
+        [](CNewVanteloDlg& bar) { bar.m_pfnUpdateLayeredWindow = nullptr; }));
+    EXPECT_EQ(style & WS_EX_LAYERED, 0u);
+    EXPECT_GT(opaque, 300);
+    EXPECT_EQ(differing, 0) << "of " << opaque << " opaque pixels";
+}
+
+}  // namespace

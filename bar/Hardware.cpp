@@ -30,3 +30,9 @@ void SetShownBit() {
 void ClearShownBit() {
     ChangeBarState(0x00, 0xFE, true);
 }
+
+unsigned ReadCableRegister() {
+    const unsigned value = g_pTamsilEC->ReadEC(kCableRegister, 0);
+    Sleep(kControllerPause);
+    return value;
+}

@@ -16,9 +16,15 @@ constexpr UINT kHotkeyEventMessage = WM_USER + 12;
 // Bar-state register: bit 0 the bar is shown, bit 7 the bar program runs.
 constexpr unsigned kBarStateRegister = 0x75B;
 
+// Monitor-cable register: bit 0 is set while a monitor cable is attached.
+constexpr unsigned kCableRegister = 0x79B;
+
 // Each change reads the register, pauses 50 ms and writes it back with the one bit
 // changed and the others as read; a change of the shown bit pauses 50 ms more.
 void SetRunningBit();
 void ClearRunningBit();
 void SetShownBit();
 void ClearShownBit();
+
+// Reads the cable register; the controller is given 50 ms after each read.
+unsigned ReadCableRegister();

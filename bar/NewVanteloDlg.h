@@ -22,6 +22,15 @@ extern const UINT g_nTrayNotifyMsg;
 extern int g_nBarAlpha;
 // 1 while the left button is down on the bar or one of its buttons: the bar does not hide.
 extern int g_bDragging;
+// 1 once the display has changed; from then on every show lays the bar out anew first.
+extern int g_bDisplayChanged;
+
+// The notice to the on-screen display program's window "PellamyOSD": wParam 0, lParam the
+// notice code of the volume command.
+constexpr UINT kOsdNotifyMessage = 0x677;
+// The worker of a volume command: waits 300 ms, then posts the notice whose code is its
+// argument, when the display program's window exists. Returns 0.
+UINT __cdecl OsdNotifyThreadProc(LPVOID parameter);
 
 class CNewVanteloDlg : public CDialog {
 public:
@@ -50,11 +59,39 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
+    LRESULT OnHotkeyEvent(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR nIDEvent);
     void OnLButtonDown(UINT nFlags, CPoint point);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
     LRESULT OnNcHitTest(CPoint point);
+    LRESULT OnDisplayChange(WPARAM wParam, LPARAM lParam);
+    void OnQuit();
     BOOL OnEraseBkgnd(CDC* pDC);
+    BOOL OnQueryEndSession();
+    UINT OnPowerBroadcast(UINT nPowerEvent, LPARAM lParam);
+
+    // Button commands.
+    void OnBluetooth();
+    void OnSleep();
+    void OnPowerFeature();
+    void OnCrtLcdSwitch();
+    void OnRadio();
+    void On3G();
+    void OnWebcam();
+    void OnMute();
+    void OnVolumeDown();
+    void OnVolumeUp();
+    void OnBrightnessDown();
+    void OnBrightnessUp();
+    void OnCapsLock();
+    void OnNumLock();
+    void OnScrollLock();
+    void OnAutoAdjust();
+    void OnWhiteBalance();
+    void OnPanelSetDefault();
+    void OnCrtInDetect();
+    void OnHideToTray();
 
     DECLARE_MESSAGE_MAP()
 
@@ -66,6 +103,12 @@ private:
     void CreateToolTips(int toolCount);
     void AddTrayIcon();
     void LookUpUpdateLayeredWindow();
+    void ShowFromEvent();
+    void WarnAboutCable();
+    bool ShowTrayMenu();
+    void RunFunctionAndRearm(unsigned long code);
+    void RunVolumeFunction(unsigned long code, DWORD notice);
+    void PressLockKeyAndRearm(BYTE key);
 
 public:
     BLENDFUNCTION m_blend{};

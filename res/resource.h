@@ -29,6 +29,10 @@
 #define IDC_BTN_CRT_IN_DETECT 1018
 #define IDC_BTN_HIDE 1100
 
+// Controls of the cable prompt.
+#define IDC_PROMPT_HIDDEN 1017
+#define IDC_PROMPT_TEXT 1018
+
 #define IDC_STATIC -1
 
 #define IDM_ABOUTBOX 0x0010

@@ -182,12 +182,33 @@ TEST(BarComposition, PressedAndDisabledButtonsWearTheDownPicture) {
     EXPECT_EQ(difference, -1);
 }
 
+// How many pixels of the surface are opaque, and how many of those `dc` does not show as
+// they are, the surface's corner at `origin` of the device context.
+struct OpaqueComparison {
+    int opaque = 0;
+    int differing = 0;
+};
+
+OpaqueComparison CompareOpaquePixels(HDC dc, POINT origin) {
+    OpaqueComparison result;
+    for (int y = 0; y < g_bmpSurface.height; ++y)
+        for (int x = 0; x < g_bmpSurface.width; ++x) {
+            const BYTE* p = g_bmpSurface.bits + y * g_bmpSurface.Stride() + 4 * x;
+            if (p[3] != 255)
+                continue;
+            ++result.opaque;
+            if (GetPixel(dc, origin.x + x, origin.y + y) != RGB(p[2], p[1], p[0]))
+                ++result.differing;
+        }
+    return result;
+}
+
 // The first paint makes the bar a layered window, and what it presents is what the screen
 // shows: every opaque pixel of the surface is on the screen as it is in the surface.
 TEST(BarComposition, FirstPaintLayersTheBarAndTheScreenShowsTheSurface) {
     BarDialogRun run(bartest::ProfileWithBytes("1 1 1"));
     DWORD styleAtStartUpEnd = 0, styleShown = 0;
-    int opaque = 0, differing = 0;
+    OpaqueComparison screen;
     ASSERT_TRUE(run.Run(
         [&](CNewVanteloDlg& bar) {
             styleShown = bar.GetExStyle();
@@ -195,23 +216,15 @@ TEST(BarComposition, FirstPaintLayersTheBarAndTheScreenShowsTheSurface) {
             BarDialogRun::Pump(300);
             RECT window;
             bar.GetWindowRect(&window);
-            HDC screen = GetDC(nullptr);
-            for (int y = 0; y < g_bmpSurface.height; ++y)
-                for (int x = 0; x < g_bmpSurface.width; ++x) {
-                    const BYTE* p = g_bmpSurface.bits + y * g_bmpSurface.Stride() + 4 * x;
-                    if (p[3] != 255)
-                        continue;
-                    ++opaque;
-                    if (GetPixel(screen, window.left + x, window.top + y) != RGB(p[2], p[1], p[0]))
-                        ++differing;
-                }
-            ReleaseDC(nullptr, screen);
+            HDC dc = GetDC(nullptr);
+            screen = CompareOpaquePixels(dc, {window.left, window.top});
+            ReleaseDC(nullptr, dc);
         },
         [&](CNewVanteloDlg& bar) { styleAtStartUpEnd = bar.GetExStyle(); }));
     EXPECT_EQ(styleAtStartUpEnd & WS_EX_LAYERED, 0u);
     EXPECT_NE(styleShown & WS_EX_LAYERED, 0u);
-    EXPECT_GT(opaque, 300);
-    EXPECT_EQ(differing, 0) << "of " << opaque << " opaque pixels";
+    EXPECT_GT(screen.opaque, 300);
+    EXPECT_EQ(screen.differing, 0) << "of " << screen.opaque << " opaque pixels";
 }
 
 // Without the layered-window entry point the bar is not made layered and paints the surface
@@ -219,27 +232,19 @@ TEST(BarComposition, FirstPaintLayersTheBarAndTheScreenShowsTheSurface) {
 TEST(BarComposition, WithoutTheLayeredEntryPointTheBarPaintsItsSurfaceOpaque) {
     BarDialogRun run(bartest::ProfileWithBytes("1 1 1"));
     DWORD style = 0;
-    int opaque = 0, differing = 0;
+    OpaqueComparison window;
     ASSERT_TRUE(run.Run(
         [&](CNewVanteloDlg& bar) {
             Repaint(bar);
             style = bar.GetExStyle();
-            HDC window = ::GetDC(bar.m_hWnd);
-            for (int y = 0; y < g_bmpSurface.height; ++y)
-                for (int x = 0; x < g_bmpSurface.width; ++x) {
-                    const BYTE* p = g_bmpSurface.bits + y * g_bmpSurface.Stride() + 4 * x;
-                    if (p[3] != 255)
-                        continue;
-                    ++opaque;
-                    if (GetPixel(window, x, y) != RGB(p[2], p[1], p[0]))
-                        ++differing;
-                }
-            ::ReleaseDC(bar.m_hWnd, window);
+            HDC dc = ::GetDC(bar.m_hWnd);
+            window = CompareOpaquePixels(dc, {0, 0});
+            ::ReleaseDC(bar.m_hWnd, dc);
         },
         [](CNewVanteloDlg& bar) { bar.m_pfnUpdateLayeredWindow = nullptr; }));
     EXPECT_EQ(style & WS_EX_LAYERED, 0u);
-    EXPECT_GT(opaque, 300);
-    EXPECT_EQ(differing, 0) << "of " << opaque << " opaque pixels";
+    EXPECT_GT(window.opaque, 300);
+    EXPECT_EQ(window.differing, 0) << "of " << window.opaque << " opaque pixels";
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "BarHarness.h"
 
-#include <shellapi.h>
-
 #include <sstream>
 #include <stdexcept>
 
@@ -29,19 +27,16 @@ std::vector<JournalLine> ParseJournal(const std::string& text) {
     return lines;
 }
 
-namespace {
-
-void CopyFolder(const std::wstring& from, const std::wstring& to) {
-    std::wstring source = from + L'\0' + L'\0';
-    std::wstring target = to + L'\0' + L'\0';
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_COPY;
-    operation.pFrom = source.c_str();
-    operation.pTo = target.c_str();
-    operation.fFlags = FOF_NO_UI;
-    if (SHFileOperationW(&operation) != 0)
-        throw std::runtime_error("cannot copy the sample skins");
+std::string CallText(const JournalLine& line) {
+    std::string text = line.call;
+    for (const std::string& argument : line.arguments)
+        text += " " + argument;
+    if (!line.result.empty())
+        text += " -> " + line.result;
+    return text;
 }
+
+namespace {
 
 struct WindowSearch {
     DWORD processId;
@@ -61,6 +56,21 @@ BOOL CALLBACK FindBar(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
+BOOL CALLBACK CollectControl(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<std::pair<HWND, std::vector<BarControl>*>*>(lParam);
+    if (GetParent(window) != search->first)
+        return TRUE;
+    BarControl control;
+    control.id = GetDlgCtrlID(window);
+    GetWindowRect(window, &control.rect);
+    MapWindowPoints(HWND_DESKTOP, search->first, reinterpret_cast<POINT*>(&control.rect), 2);
+    control.visible = (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+    search->second->push_back(control);
+    return TRUE;
+}
+
+const wchar_t kBarAppDefaults[] = L"Software\\Wine\\AppDefaults\\Vantelo II.exe";
+
 BOOL CALLBACK CountTrayIcon(HWND window, LPARAM lParam) {
     WCHAR name[64] = L"";
     GetClassNameW(window, name, 64);
@@ -79,7 +89,7 @@ int TrayIconCount() {
 }
 
 BarRun::BarRun(const std::string& profile) {
-    CopyFolder(testsupport::OutDirectory() + L"\\img", folder_.Path());
+    testsupport::CopyFolder(testsupport::OutDirectory() + L"\\img", folder_.Path());
     SetEnvironmentVariableW(L"TAMSILIO_MACHINE", folder_.File(L"TamsilIO.machine").c_str());
     SetEnvironmentVariableW(L"TAMSILIO_PROFILE", nullptr);
     std::wstring reset = L"reset";
@@ -134,6 +144,72 @@ HWND BarRun::WaitForBarWindow(const ChildProcess& process, DWORD milliseconds) {
         },
         milliseconds);
     return search.found;
+}
+
+HWND BarRun::WaitForStartedBar(const ChildProcess& process, DWORD milliseconds) const {
+    const DWORD start = GetTickCount();
+    auto left = [&] {
+        const DWORD spent = GetTickCount() - start;
+        return spent < milliseconds ? milliseconds - spent : 0;
+    };
+    HWND bar = WaitForBarWindow(process, milliseconds);
+    if (!bar)
+        return nullptr;
+    const bool running = testsupport::WaitUntil(
+        [&] {
+            for (const JournalLine& line : Journal())
+                if (line.call == "WriteEC" && line.arguments.size() == 2 && line.arguments[0] == "0x75B" &&
+                    (std::stoul(line.arguments[1], nullptr, 16) & 0x80) != 0)
+                    return true;
+            return false;
+        },
+        left());
+    if (!running || !process.WaitForInputIdle(left()))
+        return nullptr;
+    // A sent message is answered only once the bar's thread takes messages again, which
+    // start-up does not do before its layout is complete.
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(bar, WM_NULL, 0, 0, SMTO_NORMAL, left(), &answer))
+        return nullptr;
+    return testsupport::WaitUntil([&] { return IsWindowVisible(bar) != FALSE; }, left()) ? bar : nullptr;
+}
+
+std::vector<BarControl> BarControls(HWND bar) {
+    std::vector<BarControl> controls;
+    std::pair<HWND, std::vector<BarControl>*> search{bar, &controls};
+    EnumChildWindows(bar, CollectControl, reinterpret_cast<LPARAM>(&search));
+    return controls;
+}
+
+const BarControl* FindBarControl(const std::vector<BarControl>& controls, int id) {
+    for (const BarControl& control : controls)
+        if (control.id == id)
+            return &control;
+    return nullptr;
+}
+
+SampleSkinGeometry SampleSkinOnThisScreen() {
+    if (GetSystemMetrics(SM_CXFULLSCREEN) >= 1024)
+        return {48, 56, 40};
+    return {38, 44, 32};
+}
+
+WineVersionForBar::WineVersionForBar(const std::wstring& version) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kBarAppDefaults, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        throw std::runtime_error("cannot create the bar's Wine AppDefaults key");
+    const LONG written = RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                                        static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    if (written != ERROR_SUCCESS) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kBarAppDefaults);
+        throw std::runtime_error("cannot set the bar's Windows version");
+    }
+}
+
+WineVersionForBar::~WineVersionForBar() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kBarAppDefaults);
 }
 
 }  // namespace e2e

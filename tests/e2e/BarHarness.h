@@ -22,6 +22,9 @@ struct JournalLine {
 
 std::vector<JournalLine> ParseJournal(const std::string& text);
 
+// The line without its time stamp, as the journal writes it: "ReadEC 0x75A -> 0x0".
+std::string CallText(const JournalLine& line);
+
 // Notification-area icons on screen. Wine on X shows them in its standalone tray, one
 // child window each.
 int TrayIconCount();
@@ -49,9 +52,47 @@ public:
     // The top-level window of `process` titled "Vantelo II", waited for up to `milliseconds`.
     static HWND WaitForBarWindow(const testsupport::ChildProcess& process, DWORD milliseconds);
 
+    // The bar of `process` once its start-up is over: the running bit has been written (the
+    // last hardware call of a start), the program waits for input in its modal loop and the
+    // bar is on screen. Null when that does not happen within `milliseconds`.
+    HWND WaitForStartedBar(const testsupport::ChildProcess& process, DWORD milliseconds) const;
+
 private:
     testsupport::TempFolder folder_;
     std::vector<std::unique_ptr<testsupport::ChildProcess>> runs_;
+};
+
+// A control of the bar as another process sees it: its place in the bar's client area, and
+// its own visible style (the bar itself may be hidden meanwhile).
+struct BarControl {
+    int id = 0;
+    RECT rect{};
+    bool visible = false;
+};
+
+std::vector<BarControl> BarControls(HWND bar);
+// The control with the id among `controls`; null when there is none.
+const BarControl* FindBarControl(const std::vector<BarControl>& controls, int id);
+
+// The geometry of the sample skins that the bar wears on this screen (the "64" packages from
+// a full-screen width of 1024 pixels on, the "50" ones below): the cell, which is the left
+// background piece, and the square button.
+struct SampleSkinGeometry {
+    int cellWidth;
+    int cellHeight;
+    int buttonSize;
+};
+SampleSkinGeometry SampleSkinOnThisScreen();
+
+// The Windows version that Wine reports to "Vantelo II.exe" (its per-program AppDefaults in
+// the prefix's registry, which the test and the bar share) while the object lives: "win7",
+// "win8", ... The key is removed again at destruction.
+class WineVersionForBar {
+public:
+    explicit WineVersionForBar(const std::wstring& version);
+    ~WineVersionForBar();
+    WineVersionForBar(const WineVersionForBar&) = delete;
+    WineVersionForBar& operator=(const WineVersionForBar&) = delete;
 };
 
 }  // namespace e2e

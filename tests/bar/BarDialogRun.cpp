@@ -85,7 +85,7 @@ BarDialogRun::BarDialogRun(const std::string& profile) {
     SetEnvironmentVariableW(L"TAMSILIO_PROFILE", nullptr);
     tamsil::Profile parsed = tamsil::DefaultProfile();
     std::string error;
-    if (!tamsil::ParseProfile(profile, &parsed, &error))
+    if (!profile.empty() && !tamsil::ParseProfile(profile, &parsed, &error))
         throw std::runtime_error("bad machine profile: " + error);
     machine_ = tamsil::Machine::Open(machineFile, &parsed, &error);
     if (!machine_)

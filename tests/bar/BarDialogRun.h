@@ -22,7 +22,7 @@ std::string ProfileWithBytes(const std::string& bytes, const std::string& more =
 
 class BarDialogRun {
 public:
-    // `profile` is machine profile text over the default machine.
+    // `profile` is machine profile text over the default machine; empty: the default machine.
     explicit BarDialogRun(const std::string& profile = "");
     ~BarDialogRun();
     BarDialogRun(const BarDialogRun&) = delete;

@@ -26,19 +26,19 @@ configure_and_build() {
   cmake --build "$tree" -j "$(nproc)"
 }
 
-# Starts Xvfb on a free display when there is no DISPLAY; stop_display ends it again.
-xvfb_pid=
-ensure_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
+# Starts Xvfb on a free display and names it in $virtual_display (":N"); stop_displays ends
+# every one started so.
+xvfb_pids=()
+virtual_display=
+start_virtual_display() {
   # Xvfb picks a free display itself and reports its number once it accepts clients.
-  local number_file
+  local number_file i
   number_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 "${VANTELO_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  local i
+  xvfb_pids+=($!)
   for i in $(seq 1 100); do
     if [ -s "$number_file" ]; then
-      export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+      virtual_display=":$(tr -d '[:space:]' <"$number_file")"
       rm -f "$number_file"
       return 0
     fi
@@ -49,9 +49,19 @@ ensure_display() {
   return 1
 }
 
-stop_display() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  xvfb_pid=
+# A virtual display for DISPLAY when there is none.
+ensure_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  start_virtual_display
+  export DISPLAY=$virtual_display
+}
+
+stop_displays() {
+  local pid
+  for pid in "${xvfb_pids[@]}"; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  xvfb_pids=()
   return 0
 }
 

@@ -1,0 +1,191 @@
+// The cable prompt run in the test's own process on a machine of its own, without the bar as
+// its owner: its text by the cable bit, its font and look, and how it ends (by itself after
+// five seconds, or at once by Esc or Enter).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "BarDialogRun.h"
+#include "bar/Hardware.h"
+#include "bar/LCDMS.h"
+
+namespace {
+
+using bartest::BarDialogRun;
+
+const std::wstring kPullOut = L"           Please pull out monitor cable";
+const std::wstring kPlugIn = L"Please plug in monitor cable after 3 seconds";
+
+double CounterMilliseconds() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// A key as the keyboard gives it to the thread of `window`: to its focus, else to the window.
+void PostKey(HWND window, UINT key) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    HWND target = info.hwndFocus ? info.hwndFocus : window;
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+struct PromptSearch {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindPrompt(HWND window, LPARAM lParam) {
+    WCHAR name[16] = L"";
+    WCHAR title[32] = L"";
+    GetClassNameW(window, name, 16);
+    GetWindowTextW(window, title, 32);
+    if (std::wstring(name) == L"#32770" && std::wstring(title) == L"Van Telo II" && IsWindowVisible(window)) {
+        reinterpret_cast<PromptSearch*>(lParam)->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// What the prompt showed and how its run ended.
+struct PromptRun {
+    INT_PTR result = 0;
+    bool shown = false;
+    std::wstring text;
+    LOGFONTW font{};
+    bool topmost = false;
+    bool hiddenControlSeen = false;
+    double openFor = 0;    // from the call of DoModal to its return, in ms
+    double afterKey = -1;  // from the key to the return of DoModal, in ms
+    std::vector<std::string> journal;
+};
+
+// A machine whose cable register holds the case's value, and the register interface that the
+// prompt reads, as the bar's start-up makes it.
+class CablePrompt : public ::testing::Test {
+protected:
+    ~CablePrompt() override { g_pTamsilEC = saved_; }
+
+    void UseMachine(unsigned cable) {
+        char value[16];
+        snprintf(value, sizeof(value), "0x%X", cable);
+        run_ = std::make_unique<BarDialogRun>(bartest::ProfileWithBytes("1", std::string("Reg79B=") + value + "\r\n"));
+        ec_ = std::make_unique<TamsilEC>();
+        g_pTamsilEC = ec_.get();
+    }
+
+    // Runs the prompt on this thread while another one watches it; `key`, when not 0, is
+    // pressed once the prompt is on screen.
+    PromptRun Run(UINT key) {
+        PromptRun seen;
+        const DWORD uiThread = GetCurrentThreadId();
+        std::atomic<bool> done{false};
+        std::atomic<double> keyAt{-1.0};
+        std::thread watcher([&] {
+            PromptSearch search;
+            while (!done && !search.found) {
+                EnumThreadWindows(uiThread, FindPrompt, reinterpret_cast<LPARAM>(&search));
+                Sleep(2);
+            }
+            if (!search.found)
+                return;
+            HWND prompt = search.found;
+            seen.shown = true;
+            seen.topmost = (GetWindowLongW(prompt, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            HWND text = GetDlgItem(prompt, 1018);
+            WCHAR buffer[128] = L"";
+            GetWindowTextW(text, buffer, 128);
+            seen.text = buffer;
+            DWORD_PTR font = 0;
+            if (SendMessageTimeoutW(text, WM_GETFONT, 0, 0, SMTO_NORMAL, 2000, &font) && font)
+                GetObjectW(reinterpret_cast<HFONT>(font), sizeof(seen.font), &seen.font);
+            if (key) {
+                keyAt = CounterMilliseconds();
+                PostKey(prompt, key);
+            }
+            while (!done && IsWindow(prompt)) {
+                if (IsWindowVisible(GetDlgItem(prompt, 1017)))
+                    seen.hiddenControlSeen = true;
+                Sleep(2);
+            }
+        });
+        const double start = CounterMilliseconds();
+        {
+            LCDMS prompt;
+            seen.result = prompt.DoModal();
+        }
+        const double end = CounterMilliseconds();
+        done = true;
+        watcher.join();
+        seen.openFor = end - start;
+        if (keyAt >= 0)
+            seen.afterKey = end - keyAt;
+        seen.journal = run_->Journal();
+        return seen;
+    }
+
+    std::unique_ptr<BarDialogRun> run_;
+    std::unique_ptr<TamsilEC> ec_;
+    TamsilEC* saved_ = g_pTamsilEC;
+};
+
+// The prompt's own text is the one that bit 0 of the cable register chooses; the template's
+// never shows. Its font, its topmost place and its hidden control are the same for both.
+struct TextCase {
+    const char* label;
+    unsigned cable;
+    UINT key;
+    INT_PTR result;
+    const std::wstring* text;
+};
+
+class CablePromptText : public CablePrompt, public ::testing::WithParamInterface<TextCase> {};
+
+TEST_P(CablePromptText, ShowsTheTextOfTheCableBitAndEndsAtOnceByKey) {
+    const TextCase& c = GetParam();
+    UseMachine(c.cable);
+    const PromptRun seen = Run(c.key);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.text, *c.text);
+    EXPECT_TRUE(seen.topmost);
+    EXPECT_FALSE(seen.hiddenControlSeen);
+    EXPECT_EQ(std::wstring(seen.font.lfFaceName), L"Arial");
+    EXPECT_EQ(seen.font.lfHeight, 20);
+    EXPECT_EQ(seen.font.lfWeight, FW_NORMAL);
+    EXPECT_EQ(seen.font.lfCharSet, GB2312_CHARSET);
+    EXPECT_EQ(seen.font.lfPitchAndFamily, FF_ROMAN | DEFAULT_PITCH);
+    EXPECT_EQ(seen.result, c.result);
+    EXPECT_GE(seen.afterKey, 0);
+    EXPECT_LT(seen.afterKey, 1000) << "the key did not end the prompt at once";
+}
+
+INSTANTIATE_TEST_SUITE_P(CableBit, CablePromptText,
+                         ::testing::Values(TextCase{"AttachedEsc", 0x01, VK_ESCAPE, IDCANCEL, &kPullOut},
+                                           TextCase{"AbsentEnter", 0x00, VK_RETURN, IDOK, &kPlugIn},
+                                           TextCase{"OnlyBitZeroCounts", 0xFE, VK_ESCAPE, IDCANCEL, &kPlugIn}),
+                         [](const ::testing::TestParamInfo<TextCase>& info) { return info.param.label; });
+
+// Left alone, the prompt reads the cable register once, pauses, and closes itself with OK
+// five seconds later.
+TEST_F(CablePrompt, ClosesItselfWithOkAfterFiveSeconds) {
+    UseMachine(0x01);
+    const PromptRun seen = Run(0);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.result, IDOK);
+    EXPECT_GE(seen.openFor, 50 + 5000);
+    EXPECT_LT(seen.openFor, 5000 + 1500);
+    std::vector<std::string> calls;
+    for (const std::string& line : seen.journal)
+        calls.push_back(line.substr(line.find(' ') + 1));
+    EXPECT_EQ(calls, std::vector<std::string>{"ReadEC 0x79B -> 0x1"});
+}
+
+}  // namespace

@@ -1,0 +1,531 @@
+// The shipped bar's buttons: each button's hardware function, the fresh five seconds that a
+// command gives the bar, the hide button, the two display commands around the cable prompt,
+// the display notice of the volume buttons and the lock keys.
+//
+// Buttons are clicked for real where the test looks at what the command does. Where it looks at
+// the auto-hide timer, the command is posted as the button sends it, with the pointer away
+// from the bar: a real click's release re-arms the timer by itself (the bar's pointer filter),
+// which would hide whether the command re-arms it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "BarHarness.h"
+#include "CommandHarness.h"
+
+using e2e::BarRun;
+using e2e::CallText;
+using e2e::JournalLine;
+using testsupport::ChildProcess;
+
+namespace {
+
+constexpr DWORD kStartTimeout = 30000;
+constexpr double kPause = 50.0;
+constexpr double kAutoHide = 5000.0;
+constexpr double kPromptOpen = 5000.0;
+// A timer may fire a hair before its period by the journal's clock.
+constexpr double kTimerSlack = 10.0;
+
+// Support-byte reports of every button, or of the first `count` buttons, all supported (an
+// unsupported byte costs the handshake its retries).
+std::string FirstButtons(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += i ? " 1" : "1";
+    return text;
+}
+const std::string kAllButtons = FirstButtons(19);
+
+std::string Profile(const std::string& supportBytes, const std::string& more = "") {
+    return "[Machine]\r\nSupportBytes=" + supportBytes + "\r\n" + more;
+}
+
+bool Touches(const JournalLine& line, const std::string& call, const std::string& reg) {
+    return line.call == call && !line.arguments.empty() && line.arguments[0] == reg;
+}
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+template <typename Match>
+size_t FindFrom(const std::vector<JournalLine>& journal, size_t from, Match match) {
+    for (size_t i = from; i < journal.size(); ++i)
+        if (match(journal[i]))
+            return i;
+    return kNone;
+}
+
+size_t FindCall(const std::vector<JournalLine>& journal, size_t from, const std::string& text) {
+    return FindFrom(journal, from, [&](const JournalLine& l) { return CallText(l) == text; });
+}
+
+// The call texts from `from` on.
+std::vector<std::string> CallsFrom(const std::vector<JournalLine>& journal, size_t from) {
+    std::vector<std::string> calls;
+    for (size_t i = from; i < journal.size(); ++i)
+        calls.push_back(CallText(journal[i]));
+    return calls;
+}
+
+// A hiding of the bar in the journal: a read of 0x75B followed by its write.
+size_t FindHide(const std::vector<JournalLine>& journal, size_t from) {
+    for (size_t i = FindFrom(journal, from, [](const JournalLine& l) { return Touches(l, "ReadEC", "0x75B"); });
+         i != kNone && i + 1 < journal.size();
+         i = FindFrom(journal, i + 1, [](const JournalLine& l) { return Touches(l, "ReadEC", "0x75B"); }))
+        if (Touches(journal[i + 1], "WriteEC", "0x75B") && journal[i + 1].arguments.size() == 2 &&
+            (std::stoul(journal[i + 1].arguments[1], nullptr, 16) & 1) == 0)
+            return i;
+    return kNone;
+}
+
+// A bar started as a program on its own machine, with the pointer parked away from it.
+class BarCommands : public ::testing::Test {
+protected:
+    // Version 6.1, which keeps the Bluetooth and 3G buttons as the controller reports them.
+    BarCommands() : windows7_(L"win7") { e2e::ParkPointer(); }
+
+    // Starts the bar; false when it does not come up.
+    bool Start(const std::string& profile) {
+        run_ = std::make_unique<BarRun>(profile);
+        clock_ = std::make_unique<e2e::JournalClock>(*run_, profile);
+        process_ = &run_->Start();
+        bar_ = run_->WaitForStartedBar(*process_, kStartTimeout);
+        return bar_ != nullptr;
+    }
+
+    std::vector<JournalLine> Journal() const { return run_->Journal(); }
+
+    // Waits until the journal from `from` on holds a line that `match` accepts; its index, or
+    // kNone.
+    template <typename Match>
+    size_t WaitFor(size_t from, Match match, DWORD milliseconds, std::vector<JournalLine>* journal = nullptr) {
+        std::vector<JournalLine> seen;
+        size_t at = kNone;
+        testsupport::WaitUntil(
+            [&] {
+                seen = Journal();
+                return (at = FindFrom(seen, from, match)) != kNone;
+            },
+            milliseconds);
+        if (journal)
+            *journal = seen;
+        return at;
+    }
+
+    size_t WaitForCall(size_t from, const std::string& text, DWORD milliseconds,
+                       std::vector<JournalLine>* journal = nullptr) {
+        return WaitFor(
+            from, [&](const JournalLine& l) { return CallText(l) == text; }, milliseconds, journal);
+    }
+
+    // Shows the bar by the hardware's show event and waits until the shown bit is written;
+    // the journal time of that write (the auto-hide timer starts 50 ms later), negative when
+    // the bar did not show.
+    double ShowBar() {
+        const size_t from = Journal().size();
+        std::string output;
+        if (run_->Ctl(L"event 0xA0", output) != 0)
+            return -1;
+        std::vector<JournalLine> journal;
+        const size_t write = WaitFor(
+            from,
+            [](const JournalLine& l) {
+                return Touches(l, "WriteEC", "0x75B") && l.arguments.size() == 2 &&
+                       (std::stoul(l.arguments[1], nullptr, 16) & 1) != 0;
+            },
+            5000, &journal);
+        if (write == kNone || !testsupport::WaitUntil([&] { return IsWindowVisible(bar_) != FALSE; }, 2000))
+            return -1;
+        return journal[write].milliseconds;
+    }
+
+    // A moment on this process's clock in journal time.
+    double JournalNow() const { return clock_->ToJournal(e2e::CounterMilliseconds()); }
+
+    // Waits for the prompt to go, watching closely; the journal time when it was first seen
+    // gone, negative when it stayed.
+    double WaitForPromptToClose(HWND prompt, DWORD milliseconds) {
+        const DWORD start = GetTickCount();
+        while (IsWindow(prompt) && IsWindowVisible(prompt)) {
+            if (GetTickCount() - start > milliseconds)
+                return -1;
+            Sleep(2);
+        }
+        return JournalNow();
+    }
+
+    // What a prompt must look like whichever command opened it: topmost, owned by the bar,
+    // centred over it, its second control hidden, the bar disabled meanwhile.
+    void ExpectPromptOverTheBar(const e2e::CablePrompt& prompt) const {
+        EXPECT_TRUE(prompt.topmost);
+        EXPECT_EQ(prompt.owner, bar_);
+        EXPECT_FALSE(prompt.hiddenControlVisible);
+        EXPECT_FALSE(IsWindowEnabled(bar_)) << "the bar takes input while the prompt runs";
+        RECT barRect{};
+        GetWindowRect(bar_, &barRect);
+        EXPECT_NEAR(prompt.rect.left + prompt.rect.right, barRect.left + barRect.right, 4);
+        EXPECT_NEAR(prompt.rect.top + prompt.rect.bottom, barRect.top + barRect.bottom, 4);
+    }
+
+    e2e::WineVersionForBar windows7_;
+    std::unique_ptr<BarRun> run_;
+    std::unique_ptr<e2e::JournalClock> clock_;
+    const ChildProcess* process_ = nullptr;
+    HWND bar_ = nullptr;
+};
+
+struct FunctionButton {
+    int id;
+    const char* call;
+};
+
+// The function code of every button that runs one: the hardware's table, not a rule of the ids.
+// On a machine whose answer to 0x1900 is not 1 the CRT/LCD switch runs at once.
+TEST_F(BarCommands, EachButtonRunsItsOwnFunctionOnce) {
+    ASSERT_TRUE(Start(Profile(kAllButtons, "Query1900=0\r\n")));
+    ASSERT_GT(ShowBar(), 0);
+    const FunctionButton buttons[] = {
+        {1000, "GetLong32 0x200 0xD -> 0x0"},  {1001, "GetLong32 0x200 0x1 -> 0x0"},
+        {1002, "GetLong32 0x200 0x2 -> 0x0"},  {1003, "GetLong32 0x200 0x3 -> 0x0"},
+        {1004, "GetLong32 0x200 0x4 -> 0x0"},  {1005, "GetLong32 0x200 0x5 -> 0x0"},
+        {1006, "GetLong32 0x200 0x7 -> 0x0"},  {1007, "GetLong32 0x200 0x8 -> 0x0"},
+        {1008, "GetLong32 0x200 0x9 -> 0x0"},  {1009, "GetLong32 0x200 0xA -> 0x0"},
+        {1010, "GetLong32 0x200 0xB -> 0x0"},  {1011, "GetLong32 0x200 0xC -> 0x0"},
+        {1015, "GetLong32 0x200 0x81 -> 0x0"}, {1016, "GetLong32 0x200 0x82 -> 0x0"},
+        {1017, "GetLong32 0x200 0x83 -> 0x0"},
+    };
+    const size_t from = Journal().size();
+    std::vector<std::string> expected;
+    for (const FunctionButton& button : buttons) {
+        SCOPED_TRACE(button.id);
+        const size_t before = Journal().size();
+        ASSERT_TRUE(e2e::ClickBarButton(bar_, button.id)) << "button not under the pointer";
+        ASSERT_NE(WaitForCall(before, button.call, 3000), kNone);
+        expected.push_back(button.call);
+    }
+    // No prompt came for the switch, and nothing but the functions reached the machine: no
+    // cable register read, no second call.
+    EXPECT_EQ(e2e::FindCablePrompt(process_->ProcessId()).window, nullptr);
+    Sleep(200);
+    EXPECT_EQ(CallsFrom(Journal(), from), expected);
+
+    // The hide button, clicked too: the bar goes and its shown bit is cleared.
+    ASSERT_TRUE(e2e::ClickBarButton(bar_, 1100));
+    EXPECT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 3000), kNone);
+    EXPECT_FALSE(IsWindowVisible(bar_));
+}
+
+// A command restarts the full five seconds, counted from its end, whatever was left of them.
+TEST_F(BarCommands, FunctionGivesTheBarFreshFiveSeconds) {
+    ASSERT_TRUE(Start(Profile("1")));
+    const double shown = ShowBar();
+    ASSERT_GT(shown, 0);
+    const size_t from = Journal().size();
+    // Half the shown time gone, then the command.
+    Sleep(2500);
+    e2e::PostCommand(bar_, 1000);
+    const size_t call = WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 3000);
+    ASSERT_NE(call, kNone);
+    std::vector<JournalLine> journal;
+    WaitFor(
+        call, [](const JournalLine& l) { return Touches(l, "WriteEC", "0x75B"); }, 8000, &journal);
+    const size_t hide = FindHide(journal, from);
+    ASSERT_NE(hide, kNone) << "the bar never hid";
+    EXPECT_GT(hide, call) << "the bar hid before the command";
+    EXPECT_GE(journal[hide].milliseconds - journal[call].milliseconds, kAutoHide - kTimerSlack);
+    EXPECT_LE(journal[hide].milliseconds - journal[call].milliseconds, kAutoHide + 1000);
+    EXPECT_FALSE(IsWindowVisible(bar_));
+}
+
+// Hiding reads the register, pauses, writes it back with the shown bit cleared and pauses
+// again; with the bit clear already it reads and writes all the same. It leaves the
+// auto-hide timer running as it was.
+TEST_F(BarCommands, HideClearsTheShownBitWithItsPausesAndLeavesTheTimer) {
+    ASSERT_TRUE(Start(Profile("1")));
+    ASSERT_GT(ShowBar(), 0);
+    ASSERT_EQ(run_->ReadRegister(0x75B), 0x81u);
+    size_t from = Journal().size();
+    // A second command right behind it shows when the hide's last pause ends.
+    e2e::PostCommand(bar_, 1100);
+    e2e::PostCommand(bar_, 1000);
+    std::vector<JournalLine> journal;
+    const size_t next = WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 3000, &journal);
+    ASSERT_NE(next, kNone);
+    ASSERT_EQ(CallsFrom(journal, from),
+              (std::vector<std::string>{"ReadEC 0x75B -> 0x81", "WriteEC 0x75B 0x80", "GetLong32 0x200 0xD -> 0x0"}));
+    EXPECT_GE(journal[from + 1].milliseconds - journal[from].milliseconds, kPause);
+    EXPECT_GE(journal[from + 2].milliseconds - journal[from + 1].milliseconds, kPause);
+    EXPECT_FALSE(IsWindowVisible(bar_));
+    EXPECT_EQ(run_->ReadRegister(0x75B), 0x80u);
+
+    // Shown again, the bit cleared behind the bar's back, hidden a while later.
+    const double shown = ShowBar();
+    ASSERT_GT(shown, 0);
+    std::string output;
+    ASSERT_EQ(run_->Ctl(L"write 0x75B 0x80", output), 0u);
+    Sleep(1500);
+    from = Journal().size();
+    e2e::PostCommand(bar_, 1100);
+    ASSERT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 3000, &journal), kNone);
+    ASSERT_EQ(CallsFrom(journal, from), (std::vector<std::string>{"ReadEC 0x75B -> 0x80", "WriteEC 0x75B 0x80"}));
+    EXPECT_GE(journal[from + 1].milliseconds - journal[from].milliseconds, kPause);
+    const double hidden = journal[from + 1].milliseconds;
+
+    // The timer of the show still runs and hides the hidden bar once more when it expires;
+    // a fresh period from the hide would come more than a second later.
+    WaitFor(
+        from + 2, [](const JournalLine& l) { return Touches(l, "WriteEC", "0x75B"); }, 7000, &journal);
+    const size_t expiry = FindHide(journal, from + 2);
+    ASSERT_NE(expiry, kNone) << "the timer of the show did not expire";
+    EXPECT_GE(journal[expiry].milliseconds - shown, kAutoHide + kPause - kTimerSlack);
+    EXPECT_LT(journal[expiry].milliseconds - shown, kAutoHide + 1000);
+    EXPECT_LT(journal[expiry].milliseconds - hidden, kAutoHide);
+}
+
+// With the cable attached the prompt asks to pull it out; closed with Esc, the command goes
+// on at once: it reads the cable bit again and stops there, without the switch and without
+// a fresh five seconds for the bar.
+TEST_F(BarCommands, CrtLcdSwitchStopsAfterThePromptWhileTheCableIsAttached) {
+    ASSERT_TRUE(Start(Profile("1 1 1 1", "Reg79B=0x01\r\n")));
+    const double shown = ShowBar();
+    ASSERT_GT(shown, 0);
+    Sleep(1500);
+    const size_t from = Journal().size();
+    e2e::PostCommand(bar_, 1003);
+    const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
+    ASSERT_NE(prompt.window, nullptr);
+    EXPECT_EQ(prompt.text, L"           Please pull out monitor cable");
+    ExpectPromptOverTheBar(prompt);
+
+    Sleep(300);
+    const double escape = JournalNow();
+    PostMessageW(prompt.window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_GT(WaitForPromptToClose(prompt.window, 1000), 0) << "Esc did not close the prompt";
+    std::vector<JournalLine> journal;
+    WaitFor(
+        from, [](const JournalLine& l) { return Touches(l, "WriteEC", "0x75B"); }, 6000, &journal);
+    const size_t expiry = FindHide(journal, from);
+    ASSERT_NE(expiry, kNone) << "the bar never hid";
+    ASSERT_GE(expiry, from + 2);
+    EXPECT_EQ(CallsFrom(journal, from), (std::vector<std::string>{"ReadEC 0x79B -> 0x1", "ReadEC 0x79B -> 0x1",
+                                                                  "ReadEC 0x75B -> 0x81", "WriteEC 0x75B 0x80"}));
+    const JournalLine& check = journal[from + 1];
+    EXPECT_GE(check.milliseconds - escape, kPause - clock_->Uncertainty());
+    EXPECT_LT(check.milliseconds - escape, 1000);
+    // The bar hides when the show's five seconds are over, not five seconds after the command.
+    EXPECT_LT(journal[expiry].milliseconds - shown, kAutoHide + 1000);
+    EXPECT_TRUE(IsWindowEnabled(bar_));
+}
+
+// Without the cable the prompt asks to plug it in after three seconds and closes itself after
+// five; then the cable bit is read, the switch runs about 100 ms after the prompt closed and
+// the bar gets five fresh seconds.
+TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
+    ASSERT_TRUE(Start(Profile("1 1 1 1", "Reg79B=0x00\r\n")));
+    ASSERT_GT(ShowBar(), 0);
+    // The show's own five seconds end while the prompt is open.
+    Sleep(1000);
+    const size_t from = Journal().size();
+    e2e::PostCommand(bar_, 1003);
+    const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
+    ASSERT_NE(prompt.window, nullptr);
+    EXPECT_EQ(prompt.text, L"Please plug in monitor cable after 3 seconds");
+    ExpectPromptOverTheBar(prompt);
+    const double closed = WaitForPromptToClose(prompt.window, 8000);
+    ASSERT_GT(closed, 0) << "the prompt did not close itself";
+
+    std::vector<JournalLine> journal;
+    const size_t function = WaitForCall(from, "GetLong32 0x200 0x3 -> 0x0", 3000, &journal);
+    ASSERT_NE(function, kNone);
+    const size_t opened = from;
+    ASSERT_EQ(CallText(journal[opened]), "ReadEC 0x79B -> 0x0") << "the prompt did not read the cable bit first";
+    const size_t check = FindCall(journal, opened + 1, "ReadEC 0x79B -> 0x0");
+    ASSERT_NE(check, kNone);
+    EXPECT_EQ(check + 1, function);
+    // The prompt's read, its pause, its five seconds; a pause, the read, a pause, the switch:
+    // about 100 ms after the prompt closed.
+    EXPECT_GE(journal[check].milliseconds - journal[opened].milliseconds, kPause + kPromptOpen + kPause - kTimerSlack);
+    EXPECT_GE(journal[function].milliseconds - journal[check].milliseconds, kPause);
+    // Seen closed no earlier than it closed: a bound from above only.
+    EXPECT_LT(journal[function].milliseconds - closed, 1000);
+    EXPECT_TRUE(IsWindowEnabled(bar_));
+
+    // Five fresh seconds from the end of the command.
+    WaitFor(
+        function + 1, [](const JournalLine& l) { return Touches(l, "WriteEC", "0x75B"); }, 7000, &journal);
+    const size_t expiry = FindHide(journal, function + 1);
+    ASSERT_NE(expiry, kNone) << "no fresh five seconds after the switch";
+    EXPECT_GE(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide - kTimerSlack);
+    EXPECT_LT(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide + 1000);
+}
+
+// Detection unavailable (answer exactly 1): the button is disabled and nothing else happens.
+// Any other answer, 2 here: the prompt, a pause once it has closed, then the detection, with
+// no read of the cable bit of its own.
+TEST_F(BarCommands, CrtInDetectDisablesItsButtonOrRunsAfterThePrompt) {
+    ASSERT_TRUE(Start(Profile(kAllButtons, "Reg79B=0x00\r\n")));
+    ASSERT_GT(ShowBar(), 0);
+    HWND button = GetDlgItem(bar_, 1018);
+    ASSERT_TRUE(IsWindowEnabled(button));
+    std::string output;
+    ASSERT_EQ(run_->Ctl(L"answer 0x2500 1", output), 0u);
+    size_t from = Journal().size();
+    ASSERT_TRUE(e2e::ClickBarButton(bar_, 1018));
+    ASSERT_NE(WaitForCall(from, "GetLong32 0x2500 0x0 -> 0x1", 3000), kNone);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !IsWindowEnabled(button); }, 2000));
+    Sleep(300);
+    EXPECT_EQ(e2e::FindCablePrompt(process_->ProcessId()).window, nullptr);
+    EXPECT_EQ(CallsFrom(Journal(), from), std::vector<std::string>{"GetLong32 0x2500 0x0 -> 0x1"});
+
+    // The refresh event asks again and enables the button.
+    ASSERT_EQ(run_->Ctl(L"answer 0x2500 2", output), 0u);
+    ASSERT_EQ(run_->Ctl(L"event 0xA3", output), 0u);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return IsWindowEnabled(button) != FALSE; }, 3000));
+    ASSERT_GT(ShowBar(), 0);
+    from = Journal().size();
+    ASSERT_TRUE(e2e::ClickBarButton(bar_, 1018));
+    const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
+    ASSERT_NE(prompt.window, nullptr);
+    EXPECT_EQ(prompt.text, L"Please plug in monitor cable after 3 seconds");
+    ExpectPromptOverTheBar(prompt);
+    const double closed = WaitForPromptToClose(prompt.window, 8000);
+    ASSERT_GT(closed, 0) << "the prompt did not close itself";
+
+    std::vector<JournalLine> journal;
+    const size_t detection = WaitForCall(from, "GetLong32 0x200 0x84 -> 0x0", 3000, &journal);
+    ASSERT_NE(detection, kNone);
+    ASSERT_EQ(CallText(journal[from]), "GetLong32 0x2500 0x0 -> 0x2");
+    ASSERT_EQ(CallText(journal[from + 1]), "ReadEC 0x79B -> 0x0");
+    // The bar may have hidden while the prompt was open; nothing else came between.
+    for (size_t i = from + 2; i < detection; ++i)
+        EXPECT_TRUE(Touches(journal[i], "ReadEC", "0x75B") || Touches(journal[i], "WriteEC", "0x75B"))
+            << CallText(journal[i]);
+    // The prompt's read, its pause, its five seconds; a pause, the detection.
+    EXPECT_GE(journal[detection].milliseconds - journal[from + 1].milliseconds,
+              kPause + kPromptOpen + kPause - kTimerSlack);
+    EXPECT_LT(journal[detection].milliseconds - closed, 1000);
+}
+
+// Up to the volume buttons (mute, down, up) of the display-notice tests.
+const std::string kVolumeButtons = FirstButtons(10);
+
+// Without the expected installed version no notice is sent, though the functions run.
+TEST_F(BarCommands, NoDisplayNoticeWithoutTheExpectedInstalledVersion) {
+    ASSERT_TRUE(Start(Profile(kVolumeButtons)));
+    ASSERT_EQ(GetPrivateProfileIntW(L"record", L"VisScan", -1, run_->Folder().File(L"test.ini").c_str()), -1)
+        << "the installed version matched";
+    e2e::OsdStandIn display(run_->Folder());
+    ASSERT_TRUE(display.Ready());
+    ASSERT_GT(ShowBar(), 0);
+    const size_t from = Journal().size();
+    for (int id : {1007, 1008, 1009})
+        ASSERT_TRUE(e2e::ClickBarButton(bar_, id)) << id;
+    ASSERT_NE(WaitForCall(from, "GetLong32 0x200 0xA -> 0x0", 3000), kNone);
+    Sleep(800);
+    EXPECT_TRUE(display.Notices().empty());
+}
+
+// Each volume command sends its own code 300 ms or more after it ran, also when the next
+// command comes within those 300 ms.
+TEST_F(BarCommands, EachVolumeClickSendsItsOwnDisplayNotice) {
+    e2e::InstalledVersionMatch installed;
+    ASSERT_TRUE(Start(Profile(kVolumeButtons)));
+    ASSERT_EQ(GetPrivateProfileIntW(L"record", L"VisScan", -1, run_->Folder().File(L"test.ini").c_str()), 1)
+        << "the installed version did not match";
+    e2e::OsdStandIn display(run_->Folder());
+    ASSERT_TRUE(display.Ready());
+    ASSERT_GT(ShowBar(), 0);
+
+    // Volume up three times, each click a few pixels from the last so that none is a
+    // double click.
+    const int apart = GetSystemMetrics(SM_CXDOUBLECLK) + 2;
+    size_t from = Journal().size();
+    for (int dx : {-apart, 0, apart})
+        ASSERT_TRUE(e2e::ClickBarButton(bar_, 1009, dx));
+    std::vector<JournalLine> journal;
+    testsupport::WaitUntil(
+        [&] {
+            journal = Journal();
+            return std::count_if(journal.begin() + from, journal.end(),
+                                 [](const JournalLine& l) { return CallText(l) == "GetLong32 0x200 0xA -> 0x0"; }) == 3;
+        },
+        3000);
+    ASSERT_EQ(CallsFrom(journal, from), std::vector<std::string>(3, "GetLong32 0x200 0xA -> 0x0"));
+    ASSERT_LT(journal[from + 2].milliseconds - journal[from].milliseconds, 300) << "the clicks were too slow";
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return display.Notices().size() >= 3; }, 3000));
+    std::vector<e2e::OsdNotice> notices = display.Notices();
+    ASSERT_EQ(notices.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(notices[i].wParam, 0u);
+        EXPECT_EQ(notices[i].lParam, 0xB0u);
+        const double after = clock_->ToJournal(notices[i].counterMilliseconds) - journal[from + i].milliseconds;
+        EXPECT_GE(after, 300 - clock_->Uncertainty());
+        EXPECT_LT(after, 1000);
+    }
+
+    // Mute, then volume down within 300 ms: one notice each, in whichever order.
+    from = journal.size();
+    ASSERT_TRUE(e2e::ClickBarButton(bar_, 1007));
+    ASSERT_TRUE(e2e::ClickBarButton(bar_, 1008));
+    const size_t down = WaitForCall(from, "GetLong32 0x200 0x9 -> 0x0", 3000, &journal);
+    ASSERT_NE(down, kNone);
+    const size_t mute = FindCall(journal, from, "GetLong32 0x200 0x8 -> 0x0");
+    ASSERT_NE(mute, kNone);
+    ASSERT_LT(journal[down].milliseconds - journal[mute].milliseconds, 300) << "the clicks were too slow";
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return display.Notices().size() >= 5; }, 3000));
+    notices = display.Notices();
+    ASSERT_EQ(notices.size(), 5u);
+    for (const auto& [code, call] : {std::pair<unsigned, size_t>{0xA0, mute}, {0xAE, down}}) {
+        SCOPED_TRACE(code);
+        const auto notice =
+            std::find_if(notices.begin() + 3, notices.end(), [&](const e2e::OsdNotice& n) { return n.lParam == code; });
+        ASSERT_NE(notice, notices.end());
+        EXPECT_EQ(notice->wParam, 0u);
+        const double after = clock_->ToJournal(notice->counterMilliseconds) - journal[call].milliseconds;
+        EXPECT_GE(after, 300 - clock_->Uncertainty());
+        EXPECT_LT(after, 1000);
+    }
+}
+
+// Each lock button presses its key as a keyboard would: down, 200 ms, up, not as an extended
+// key. Each is pressed twice, so that the locks end as they were.
+TEST_F(BarCommands, LockButtonsPressTheirKeyForTwoHundredMilliseconds) {
+    e2e::KeyHookRecorder keys;
+    ASSERT_TRUE(keys.Installed());
+    ASSERT_TRUE(Start(Profile(FirstButtons(15))));
+    ASSERT_GT(ShowBar(), 0);
+    const int apart = GetSystemMetrics(SM_CXDOUBLECLK) + 2;
+    const std::pair<int, DWORD> buttons[] = {{1012, VK_CAPITAL}, {1013, VK_NUMLOCK}, {1014, VK_SCROLL}};
+    for (const auto& [id, key] : buttons) {
+        SCOPED_TRACE(id);
+        auto ofKey = [&, key = key] {
+            std::vector<e2e::KeyEvent> events;
+            for (const e2e::KeyEvent& event : keys.Events())
+                if (event.vkCode == key)
+                    events.push_back(event);
+            return events;
+        };
+        for (int press = 0; press < 2; ++press) {
+            ASSERT_TRUE(e2e::ClickBarButton(bar_, id, press * apart));
+            ASSERT_TRUE(testsupport::WaitUntil([&] { return ofKey().size() == 2u * (press + 1); }, 3000));
+        }
+        Sleep(100);
+        const std::vector<e2e::KeyEvent> events = ofKey();
+        ASSERT_EQ(events.size(), 4u);
+        for (size_t i = 0; i < events.size(); i += 2) {
+            const e2e::KeyEvent& down = events[i];
+            const e2e::KeyEvent& up = events[i + 1];
+            EXPECT_EQ(down.flags & LLKHF_UP, 0u);
+            EXPECT_NE(up.flags & LLKHF_UP, 0u);
+            for (const e2e::KeyEvent& event : {down, up}) {
+                EXPECT_EQ(event.flags & LLKHF_EXTENDED, 0u);
+                EXPECT_NE(event.flags & LLKHF_INJECTED, 0u);
+            }
+            EXPECT_GE(up.time - down.time, 200u);
+            EXPECT_LT(up.time - down.time, 1000u);
+        }
+    }
+}
+
+}  // namespace

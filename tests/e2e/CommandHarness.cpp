@@ -1,0 +1,271 @@
+#include "CommandHarness.h"
+
+#include <cstdio>
+#include <sstream>
+#include <stdexcept>
+
+#include "bar/Settings.h"
+#include "tamsil/Machine.h"
+#include "tamsil/Profile.h"
+
+namespace e2e {
+
+double CounterMilliseconds() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+JournalClock::JournalClock(const BarRun& run, const std::string& profile) {
+    tamsil::Profile parsed = tamsil::DefaultProfile();
+    std::string error;
+    if (!tamsil::ParseProfile(profile, &parsed, &error))
+        throw std::runtime_error("bad machine profile: " + error);
+    auto machine = tamsil::Machine::Open(run.Folder().File(L"TamsilIO.machine"), &parsed, &error);
+    if (!machine)
+        throw std::runtime_error("cannot open the run's machine: " + error);
+    const double before = CounterMilliseconds();
+    machine->Reset(parsed);
+    const double after = CounterMilliseconds();
+    origin_ = (before + after) / 2;
+    uncertainty_ = (after - before) / 2;
+}
+
+void ParkPointer() {
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, 0);
+}
+
+namespace {
+
+// A move to `at` with a left press and release, handed to the system in one piece so that no
+// other input comes between them.
+void SendClick(POINT at) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3]{};
+    for (INPUT& input : inputs)
+        input.type = INPUT_MOUSE;
+    // Normalised coordinates, rounded up so that the system's scaling gives the pixel back.
+    inputs[0].mi.dx = static_cast<LONG>((at.x * 65536LL + width - 1) / width);
+    inputs[0].mi.dy = static_cast<LONG>((at.y * 65536LL + height - 1) / height);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+std::wstring WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(length + 1, L'\0');
+    text.resize(GetWindowTextW(window, text.data(), length + 1));
+    return text;
+}
+
+std::wstring ClassName(HWND window) {
+    WCHAR name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+struct PromptSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindPrompt(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<PromptSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) && ClassName(window) == L"#32770" &&
+        WindowText(window) == L"Van Telo II") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool ClickBarButton(HWND bar, int id, int dx) {
+    HWND button = GetDlgItem(bar, id);
+    if (!button || !IsWindowVisible(button))
+        return false;
+    RECT rect{};
+    GetWindowRect(button, &rect);
+    const POINT at{(rect.left + rect.right) / 2 + dx, (rect.top + rect.bottom) / 2};
+    // Another program's window may cover the bar for a moment.
+    if (!testsupport::WaitUntil([&] { return WindowFromPoint(at) == button; }, 2000))
+        return false;
+    SendClick(at);
+    return true;
+}
+
+void PostCommand(HWND bar, int id) {
+    PostMessageW(bar, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(bar, id)));
+}
+
+CablePrompt FindCablePrompt(DWORD processId) {
+    PromptSearch search{processId, nullptr};
+    EnumWindows(FindPrompt, reinterpret_cast<LPARAM>(&search));
+    CablePrompt prompt;
+    if (!search.found)
+        return prompt;
+    prompt.window = search.found;
+    prompt.text = WindowText(GetDlgItem(search.found, 1018));
+    prompt.topmost = (GetWindowLongW(search.found, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    prompt.hiddenControlVisible = IsWindowVisible(GetDlgItem(search.found, 1017)) != FALSE;
+    prompt.owner = GetWindow(search.found, GW_OWNER);
+    GetWindowRect(search.found, &prompt.rect);
+    return prompt;
+}
+
+CablePrompt WaitForCablePrompt(DWORD processId, DWORD milliseconds) {
+    CablePrompt prompt;
+    testsupport::WaitUntil([&] { return (prompt = FindCablePrompt(processId)).window != nullptr; }, milliseconds);
+    return prompt;
+}
+
+namespace {
+
+// The version that the bar expects, and the registry view it reads, by the machine's
+// processor architecture.
+bool SixtyFourBitRoad() {
+    SYSTEM_INFO info{};
+    GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+           info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
+}
+
+void ForgetInstalledVersion() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kUninstallKey);
+}
+
+}  // namespace
+
+InstalledVersionMatch::InstalledVersionMatch() {
+    const bool road64 = SixtyFourBitRoad();
+    const std::wstring version = road64 ? L"1.4.2" : L"1.3.2";
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE | (road64 ? KEY_WOW64_64KEY : 0),
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create the product's uninstall key");
+    const LONG written =
+        RegSetValueExW(key, L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                       static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    if (written != ERROR_SUCCESS) {
+        ForgetInstalledVersion();
+        throw std::runtime_error("cannot write the installed version");
+    }
+}
+
+InstalledVersionMatch::~InstalledVersionMatch() {
+    ForgetInstalledVersion();
+}
+
+namespace {
+
+struct StandInSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindStandIn(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<StandInSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && WindowText(window) == L"PellamyOSD") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+OsdStandIn::OsdStandIn(const testsupport::TempFolder& folder) : log_(folder.File(L"osd.log")) {
+    const std::wstring program = testsupport::TestDirectory() + L"\\OsdStandIn.exe";
+    process_ = std::make_unique<testsupport::ChildProcess>(program, L"\"" + program + L"\" \"" + log_ + L"\"");
+    if (!process_->Started())
+        return;
+    StandInSearch search{process_->ProcessId(), nullptr};
+    testsupport::WaitUntil(
+        [&] {
+            EnumWindows(FindStandIn, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        10000);
+    window_ = search.found;
+}
+
+OsdStandIn::~OsdStandIn() {
+    if (!process_->Started())
+        return;
+    if (window_)
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (!process_->WaitForExit(5000))
+        process_->Terminate();
+}
+
+std::vector<OsdNotice> OsdStandIn::Notices() const {
+    std::vector<OsdNotice> notices;
+    if (!testsupport::FileExists(log_))
+        return notices;
+    std::istringstream lines(testsupport::WideToUtf8(testsupport::ReadWholeFile(log_)));
+    for (std::string line; std::getline(lines, line);) {
+        OsdNotice notice;
+        if (std::sscanf(line.c_str(), "%lf %x %x", &notice.counterMilliseconds, &notice.wParam, &notice.lParam) == 3)
+            notices.push_back(notice);
+    }
+    return notices;
+}
+
+KeyHookRecorder* KeyHookRecorder::active_ = nullptr;
+
+KeyHookRecorder::KeyHookRecorder() {
+    active_ = this;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = std::thread([this, ready] { Run(ready); });
+    WaitForSingleObject(ready, 10000);
+    CloseHandle(ready);
+}
+
+KeyHookRecorder::~KeyHookRecorder() {
+    // The thread's queue exists before `ready` is set, so the quit message is not lost.
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+    active_ = nullptr;
+}
+
+void KeyHookRecorder::Run(HANDLE ready) {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    threadId_ = GetCurrentThreadId();
+    HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, Hook, GetModuleHandleW(nullptr), 0);
+    installed_ = hook != nullptr;
+    SetEvent(ready);
+    // The system calls the hook from this thread's message retrieval.
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    if (hook)
+        UnhookWindowsHookEx(hook);
+}
+
+LRESULT CALLBACK KeyHookRecorder::Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && active_) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        std::lock_guard<std::mutex> lock(active_->mutex_);
+        active_->events_.push_back({key->vkCode, key->flags, key->time});
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<KeyEvent> KeyHookRecorder::Events() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return events_;
+}
+
+}  // namespace e2e

@@ -85,8 +85,9 @@ bool CNewVanteloDlg::ShowTrayMenu() {
     CMenu* popup = menu.GetSubMenu(0);
     if (!popup)
         return false;
-    popup->SetDefaultItem(0, TRUE);
+    // The text first: setting it resets the item's state, the default mark included.
     popup->ModifyMenu(ID_MENU_QUIT, MF_BYCOMMAND | MF_STRING, ID_MENU_QUIT, L"Quit");
+    popup->SetDefaultItem(0, TRUE);
     POINT cursor;
     ::GetCursorPos(&cursor);
     SetForegroundWindow();

@@ -1,0 +1,616 @@
+// The shipped bar answering the world outside its buttons, driven as a process against a
+// simulated machine: hardware hotkey events, its notification-area icon and the icon's
+// menu, display changes, power events and the end of the session. What the bar did is read
+// from the machine's journal (calls and their time stamps), register 0x75B, its windows and
+// its message boxes.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <regex>
+
+#include "BarHarness.h"
+#include "EventHarness.h"
+#include "MessageBoxes.h"
+
+using e2e::BarRun;
+using e2e::CallText;
+using e2e::InjectEvent;
+using e2e::IsCall;
+using e2e::JournalLine;
+using e2e::kNoLine;
+using e2e::WaitForLine;
+using testsupport::ChildProcess;
+using testsupport::WaitUntil;
+
+namespace {
+
+constexpr DWORD kStartTimeout = 30000;
+constexpr double kPause = 50.0;
+constexpr double kAutoHide = 5000.0;
+constexpr int kCrtInDetect = 1018;
+constexpr UINT kIconId = 128;
+
+// One supported button and no CRT-in-detect button: the quickest start.
+const char kOneButton[] = "[Machine]\r\nSupportBytes=1\r\n";
+// The default machine: all nineteen buttons, the CRT-in-detect button among them.
+const char kAllButtons[] = "";
+
+const char kCrtLcdText[] =
+    "Please switch to LCD and press Vantelo II CRT/LCD switch function then plug in monitor cable";
+const char kCrtInDetectText[] =
+    "Please switch to LCD and press Vantelo II CRT in detect function then plug in monitor cable";
+
+bool IsVisible(HWND window) {
+    return IsWindowVisible(window) != FALSE;
+}
+
+RECT WindowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// The calls from index `from` on, as text, for comparison with an expected list.
+std::vector<std::string> CallsFrom(const std::vector<JournalLine>& journal, size_t from) {
+    std::vector<std::string> calls;
+    for (size_t i = from; i < journal.size(); ++i)
+        calls.push_back(CallText(journal[i]));
+    return calls;
+}
+
+size_t CountCalls(const std::vector<JournalLine>& journal, size_t from, size_t to, const std::string& text) {
+    size_t count = 0;
+    for (size_t i = from; i < to && i < journal.size(); ++i)
+        count += CallText(journal[i]) == text ? 1 : 0;
+    return count;
+}
+
+void SleepUntil(DWORD tick) {
+    const DWORD now = GetTickCount();
+    if (static_cast<LONG>(tick - now) > 0)
+        Sleep(tick - now);
+}
+
+// The stop icon as a message box of the test shows it, for comparison with the warning's
+// box: the icon control of another process's box gives nothing else to read. Taken before
+// the warning shows, so that no box of the test lies over it. (The box's topmost place, the
+// other part of its type, cannot be seen here: Wine gives a box of type MB_TOPMOST no
+// topmost style.)
+e2e::ScreenImage StopIcon() {
+    const e2e::ScreenImage stop = e2e::CaptureOwnMessageBoxIcon(MB_OK | MB_ICONHAND);
+    const e2e::ScreenImage warning = e2e::CaptureOwnMessageBoxIcon(MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_FALSE(stop.pixels.empty());
+    EXPECT_FALSE(stop == warning) << "the icons are not told apart here";
+    return stop;
+}
+
+class BarEvents : public ::testing::Test {
+protected:
+    // Starts the bar in a run folder of its own and waits until its start-up is over and
+    // its icon is on screen.
+    void Start(const std::string& profile) {
+        e2e::ParkCursor();
+        run_ = std::make_unique<BarRun>(profile);
+        const std::vector<HWND> iconsBefore = e2e::TrayIconWindows();
+        bar_ = &run_->Start();
+        bar = run_->WaitForStartedBar(*bar_, kStartTimeout);
+        ASSERT_NE(bar, nullptr) << "the bar did not start";
+        icon = e2e::WaitForNewTrayIcon(iconsBefore, 5000);
+        ASSERT_NE(icon, nullptr) << "no icon of the bar";
+        started = GetTickCount();
+    }
+
+    // A bar that is still running is ended the way a user's system ends it, so that its
+    // icon does not stay behind for the next test.
+    void TearDown() override {
+        if (bar_ && !bar_->WaitForExit(0) && bar) {
+            PostMessageW(bar, WM_CLOSE, 0, 0);
+            bar_->WaitForExit(5000);
+        }
+    }
+
+    size_t Inject(unsigned code) { return InjectEvent(*run_, code, journal); }
+
+    // The first line from `from` on that is the call with the first argument.
+    size_t WaitForCall(size_t from, const std::string& call, const std::string& firstArgument,
+                       DWORD milliseconds = 5000) {
+        return WaitForLine(
+            *run_, from, [&](const JournalLine& l) { return IsCall(l, call, firstArgument); }, journal, milliseconds);
+    }
+
+    // Hides the bar by event 0xA1 and waits for the end of its register change.
+    void HideByEvent() {
+        const size_t post = Inject(0xA1);
+        ASSERT_NE(post, kNoLine);
+        ASSERT_NE(WaitForCall(post, "WriteEC", "0x75B"), kNoLine);
+        ASSERT_TRUE(WaitUntil([&] { return !IsVisible(bar); }, 2000));
+    }
+
+    // The two lines after `post` are a change of register 0x75B from `read` to `written`
+    // with the controller's pause between them.
+    void ExpectStateChangeAfter(size_t post, const std::string& read, const std::string& written) {
+        ASSERT_NE(WaitForCall(post, "WriteEC", "0x75B"), kNoLine);
+        ASSERT_GE(journal.size(), post + 3);
+        EXPECT_EQ(CallText(journal[post + 1]), "ReadEC 0x75B -> " + read);
+        EXPECT_EQ(CallText(journal[post + 2]), "WriteEC 0x75B " + written);
+        EXPECT_GE(journal[post + 2].milliseconds - journal[post + 1].milliseconds, kPause);
+    }
+
+    // A real click on the bar's icon. The tray is brought to the foreground first, as the
+    // press itself would do: under Wine on X the tray's activation by the press otherwise
+    // comes back late from the X server and takes the foreground from the bar again, which
+    // closes a menu that the bar has opened meanwhile.
+    void ClickIcon(DWORD down, DWORD up) {
+        SetForegroundWindow(GetAncestor(icon, GA_ROOT));
+        Sleep(300);
+        e2e::MoveCursor(e2e::CenterOf(icon));
+        e2e::MouseButtons({down, up});
+    }
+
+    void PostIconMessage(UINT mouseMessage) { PostMessageW(bar, e2e::TrayNotifyMessage(), kIconId, mouseMessage); }
+
+    std::unique_ptr<BarRun> run_;
+    const ChildProcess* bar_ = nullptr;
+    HWND bar = nullptr;
+    HWND icon = nullptr;
+    DWORD started = 0;
+    std::vector<JournalLine> journal;
+};
+
+// ---- Hardware hotkey events ----
+
+using BarHotkeyEvent = BarEvents;
+
+// Show on a hidden bar, then show again while shown: each sets bit 0 with the paced
+// read-and-write, and the second starts the five seconds of the auto-hide afresh.
+TEST_F(BarHotkeyEvent, ShowSetsTheShownBitAndRestartsTheAutoHide) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    ASSERT_NO_FATAL_FAILURE(HideByEvent());
+
+    const size_t first = Inject(0xA0);
+    const DWORD firstSeen = GetTickCount();
+    ASSERT_NE(first, kNoLine);
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(bar); }, 2000));
+    ExpectStateChangeAfter(first, "0x80", "0x81");
+
+    SleepUntil(firstSeen + 1500);
+    const size_t second = Inject(0xA0);
+    const DWORD secondSeen = GetTickCount();
+    ASSERT_NE(second, kNoLine);
+    ExpectStateChangeAfter(second, "0x81", "0x81");
+    const double secondWrite = journal[second + 2].milliseconds;
+
+    // Past the end of the first show's five seconds, within the second's.
+    SleepUntil(secondSeen + 4000);
+    EXPECT_TRUE(IsVisible(bar)) << "hidden before five seconds after the second show";
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(bar); }, secondSeen + 6500 - GetTickCount()))
+        << "still shown more than six seconds after the show";
+
+    const size_t hide = WaitForCall(second + 3, "ReadEC", "0x75B");
+    ASSERT_NE(hide, kNoLine) << "the auto-hide did not clear bit 0";
+    EXPECT_GE(journal[hide].milliseconds - secondWrite, kAutoHide);
+    ASSERT_NE(WaitForCall(hide, "WriteEC", "0x75B"), kNoLine);
+    EXPECT_EQ(CallText(journal[hide + 1]), "WriteEC 0x75B 0x80");
+    EXPECT_EQ(run_->ReadRegister(0x75B), 0x80u);
+}
+
+// Hide clears bit 0 with the paced read-and-write, the other bits as read, and does it
+// again on a bar that is hidden already.
+TEST_F(BarHotkeyEvent, HideClearsTheShownBitAlsoWhenHidden) {
+    ASSERT_NO_FATAL_FAILURE(Start(std::string(kOneButton) + "Reg75B=0x01\r\n"));
+    ASSERT_EQ(run_->ReadRegister(0x75B), 0x81u);
+
+    const size_t first = Inject(0xA1);
+    ASSERT_NE(first, kNoLine);
+    ExpectStateChangeAfter(first, "0x81", "0x80");
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(bar); }, 2000));
+
+    const size_t second = Inject(0xA1);
+    ASSERT_NE(second, kNoLine);
+    ExpectStateChangeAfter(second, "0x80", "0x80");
+    EXPECT_FALSE(IsVisible(bar));
+    EXPECT_EQ(run_->ReadRegister(0x75B), 0x80u);
+}
+
+// Codes beside the four, and 0xA0 with a bit above the low byte, make no call and leave
+// the hidden bar hidden. A hide posted after them marks the end of their handling.
+TEST_F(BarHotkeyEvent, OtherCodesDoNothing) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    ASSERT_NO_FATAL_FAILURE(HideByEvent());
+    const size_t before = run_->Journal().size();
+
+    for (unsigned code : {0xA4u, 0x0u, 0x1A0u})
+        ASSERT_NE(Inject(code), kNoLine) << "code " << e2e::Hex(code);
+    Sleep(300);
+    EXPECT_FALSE(IsVisible(bar));
+    EXPECT_EQ(run_->ReadRegister(0x75B), 0x80u);
+
+    const size_t marker = Inject(0xA1);
+    ASSERT_NE(marker, kNoLine);
+    ASSERT_NE(WaitForCall(marker, "WriteEC", "0x75B"), kNoLine);
+    // Nothing between the codes' own lines and the marker's handling.
+    for (size_t i = before; i < marker; ++i)
+        EXPECT_TRUE(journal[i].call == "Event" || journal[i].call == "Post") << CallText(journal[i]);
+    EXPECT_TRUE(IsCall(journal[marker + 1], "ReadEC", "0x75B")) << CallText(journal[marker + 1]);
+}
+
+// ---- The monitor-cable warning and the CRT-in-detect button ----
+
+using BarCableWarning = BarEvents;
+
+// Without the CRT-in-detect button the warning names the CRT/LCD switch and no button
+// changes; the refresh event and a resume ask the library nothing.
+TEST_F(BarCableWarning, WithoutTheCrtInDetectButtonNamesTheCrtLcdSwitch) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    auto enabledStates = [&] {
+        std::vector<std::pair<int, bool>> states;
+        for (const e2e::BarControl& control : e2e::BarControls(bar))
+            states.emplace_back(control.id, IsWindowEnabled(GetDlgItem(bar, control.id)) != FALSE);
+        return states;
+    };
+    const auto statesBefore = enabledStates();
+    ASSERT_FALSE(statesBefore.empty());
+    const size_t before = run_->Journal().size();
+    const e2e::ScreenImage stopIcon = StopIcon();
+
+    ASSERT_NE(Inject(0xA2), kNoLine);
+    const auto boxes = testsupport::WaitForMessageBoxes(bar_->ProcessId(), 5000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Vantelo II");
+    EXPECT_EQ(boxes[0].text, testsupport::Utf8ToWide(kCrtLcdText));
+    EXPECT_EQ(boxes[0].buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_EQ(GetWindow(boxes[0].window, GW_OWNER), bar);
+    EXPECT_TRUE(e2e::CaptureMessageBoxIcon(boxes[0].window) == stopIcon) << "not the stop icon";
+    EXPECT_EQ(enabledStates(), statesBefore);
+    testsupport::AnswerMessageBox(boxes[0], IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(boxes[0].window); }, 5000));
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(bar, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, SMTO_NORMAL, 5000, &answer));
+    ASSERT_NE(Inject(0xA3), kNoLine);
+    const size_t marker = Inject(0xA1);
+    ASSERT_NE(marker, kNoLine);
+    ASSERT_NE(WaitForCall(marker, "WriteEC", "0x75B"), kNoLine);
+    EXPECT_EQ(CountCalls(journal, before, journal.size(), "GetLong32 0x2500 0x0 -> 0x0"), 0u);
+    EXPECT_EQ(enabledStates(), statesBefore);
+}
+
+using BarCrtInDetect = BarEvents;
+
+// The warning disables the CRT-in-detect button before its box shows; the refresh event
+// asks the library and enables the button unless the answer is 1.
+TEST_F(BarCrtInDetect, WarningDisablesTheButtonUntilTheRefreshAllowsIt) {
+    ASSERT_NO_FATAL_FAILURE(Start(kAllButtons));
+    HWND button = GetDlgItem(bar, kCrtInDetect);
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(IsWindowEnabled(button));
+    const e2e::ScreenImage stopIcon = StopIcon();
+
+    ASSERT_NE(Inject(0xA2), kNoLine);
+    const auto boxes = testsupport::WaitForMessageBoxes(bar_->ProcessId(), 5000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(IsWindowEnabled(button)) << "enabled while the warning shows";
+    EXPECT_EQ(boxes[0].caption, L"Vantelo II");
+    EXPECT_EQ(boxes[0].text, testsupport::Utf8ToWide(kCrtInDetectText));
+    EXPECT_EQ(boxes[0].buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_TRUE(e2e::CaptureMessageBoxIcon(boxes[0].window) == stopIcon) << "not the stop icon";
+    testsupport::AnswerMessageBox(boxes[0], IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(boxes[0].window); }, 5000));
+    EXPECT_FALSE(IsWindowEnabled(button)) << "enabled again when the warning closed";
+
+    struct Refresh {
+        const char* answer;
+        bool enabled;
+    };
+    for (const Refresh& r : {Refresh{"1", false}, Refresh{"0", true}}) {
+        std::string output;
+        ASSERT_EQ(run_->Ctl(L"answer 0x2500 " + testsupport::Utf8ToWide(r.answer), output), 0u);
+        const size_t post = Inject(0xA3);
+        ASSERT_NE(post, kNoLine);
+        ASSERT_NE(WaitForCall(post, "GetLong32", "0x2500"), kNoLine);
+        ASSERT_TRUE(e2e::WaitUntilBarIsIdle(bar));
+        EXPECT_EQ(CallsFrom(run_->Journal(), post + 1),
+                  std::vector<std::string>{std::string("GetLong32 0x2500 0x0 -> 0x") + r.answer});
+        EXPECT_EQ(IsWindowEnabled(button) != FALSE, r.enabled) << "answer " << r.answer;
+    }
+}
+
+// Resume from suspend asks the library once and applies its answer to the button;
+// suspend and automatic resume ask nothing.
+TEST_F(BarCrtInDetect, ResumeAsksTheLibraryOtherPowerEventsDoNot) {
+    ASSERT_NO_FATAL_FAILURE(Start(kAllButtons));
+    HWND button = GetDlgItem(bar, kCrtInDetect);
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(IsWindowEnabled(button));
+
+    struct Power {
+        WPARAM event;
+        const char* answer;  // set before the event
+        const char* asked;   // the call it makes, null for none
+        bool enabled;        // the button afterwards
+    };
+    const Power cases[] = {
+        {PBT_APMRESUMESUSPEND, "1", "GetLong32 0x2500 0x0 -> 0x1", false},
+        {PBT_APMSUSPEND, "0", nullptr, false},
+        {PBT_APMRESUMEAUTOMATIC, "0", nullptr, false},
+        {PBT_APMRESUMESUSPEND, "0", "GetLong32 0x2500 0x0 -> 0x0", true},
+    };
+    for (const Power& c : cases) {
+        std::string output;
+        ASSERT_EQ(run_->Ctl(L"answer 0x2500 " + testsupport::Utf8ToWide(c.answer), output), 0u);
+        const size_t before = run_->Journal().size();
+        DWORD_PTR answer = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(bar, WM_POWERBROADCAST, c.event, 0, SMTO_NORMAL, 5000, &answer));
+        std::vector<std::string> expected;
+        if (c.asked)
+            expected.push_back(c.asked);
+        EXPECT_EQ(CallsFrom(run_->Journal(), before), expected) << "power event " << c.event;
+        EXPECT_EQ(IsWindowEnabled(button) != FALSE, c.enabled) << "power event " << c.event;
+    }
+}
+
+// ---- The notification-area icon ----
+
+using BarIcon = BarEvents;
+
+// A real left click on the icon shows the hidden bar in the foreground without touching
+// the register, and the bar then stays five seconds from the click, past the end of the
+// start's auto-hide period.
+TEST_F(BarIcon, LeftPressShowsWithoutTheRegisterAndRestartsTheAutoHide) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    // By now the bar takes no more messages as pointer activity, so the hide below does
+    // not restart its auto-hide.
+    SleepUntil(started + 1500);
+    ASSERT_NO_FATAL_FAILURE(HideByEvent());
+
+    // An event that does nothing marks the time before the click in the journal.
+    const size_t marker = Inject(0xA4);
+    ASSERT_NE(marker, kNoLine);
+    ClickIcon(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    const DWORD clicked = GetTickCount();
+
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(bar); }, 2000)) << "the click did not show the bar";
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == bar; }, 2000));
+
+    SleepUntil(clicked + 4500);
+    EXPECT_TRUE(IsVisible(bar)) << "hidden before five seconds after the click";
+    EXPECT_TRUE(WaitUntil([&] { return !IsVisible(bar); }, clicked + 6500 - GetTickCount()))
+        << "still shown more than six seconds after the click";
+
+    // The first register access after the click is the auto-hide's.
+    const size_t hide = WaitForCall(marker + 1, "ReadEC", "0x75B");
+    ASSERT_NE(hide, kNoLine);
+    EXPECT_EQ(hide, marker + 1) << "calls between the click and the auto-hide: " << CallText(journal[marker + 1]);
+    EXPECT_GE(journal[hide].milliseconds - journal[marker].milliseconds, kAutoHide);
+}
+
+// Only the press of a double-click shows the bar; a release alone shows nothing. After a
+// display change every show lays the bar out again first, which asks the library about the
+// CRT-in-detect button: one question per show. A hide posted behind the icon messages
+// marks the end of their handling.
+TEST_F(BarIcon, OnlyThePressOfADoubleClickShows) {
+    ASSERT_NO_FATAL_FAILURE(Start(kAllButtons));
+    ASSERT_EQ(SendMessageW(bar, WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024)), 0);
+    ASSERT_NO_FATAL_FAILURE(HideByEvent());
+
+    struct Clicks {
+        const char* label;
+        std::vector<UINT> messages;
+        size_t shows;
+    };
+    const Clicks cases[] = {
+        {"release alone", {WM_LBUTTONUP}, 0},
+        {"double-click", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}, 1},
+    };
+    for (const Clicks& c : cases) {
+        const size_t before = run_->Journal().size();
+        for (UINT message : c.messages)
+            PostIconMessage(message);
+        if (c.shows > 0) {
+            EXPECT_TRUE(WaitUntil([&] { return IsVisible(bar); }, 2000)) << c.label;
+        } else {
+            Sleep(300);
+            EXPECT_FALSE(IsVisible(bar)) << c.label;
+        }
+        PostMessageW(bar, e2e::kHotkeyEventMessage, 0xA1, 0);
+        const size_t marker = WaitForCall(before, "ReadEC", "0x75B");
+        ASSERT_NE(marker, kNoLine) << c.label;
+        ASSERT_NE(WaitForCall(marker, "WriteEC", "0x75B"), kNoLine) << c.label;
+        EXPECT_EQ(CountCalls(journal, before, marker, "GetLong32 0x2500 0x0 -> 0x0"), c.shows) << c.label;
+        EXPECT_EQ(marker - before, c.shows) << c.label << ": other calls before the hide";
+    }
+}
+
+// ---- The icon's menu ----
+
+using BarIconMenu = BarEvents;
+
+// Where the bar's menu of one "Quit" item is opened in these tests: the press is posted
+// with the cursor here, away from the bar, so that the menu's place can be checked.
+POINT MenuPoint() {
+    return {GetSystemMetrics(SM_CXSCREEN) * 3 / 4, GetSystemMetrics(SM_CYSCREEN) / 4};
+}
+
+// The right press opens the menu with its right edge and top at the cursor. Another
+// process cannot read the bar's menu, so it is compared with menus of the test drawn at
+// the same place: one item "Quit", default or not. Escape closes it and changes nothing.
+TEST_F(BarIconMenu, RightPressOpensTheQuitMenuAtTheCursorAndEscapeClosesIt) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    const POINT at = MenuPoint();
+    const e2e::ScreenImage quitDefault = e2e::CaptureOwnMenu(L"Quit", true, at);
+    const e2e::ScreenImage quitPlain = e2e::CaptureOwnMenu(L"Quit", false, at);
+    ASSERT_FALSE(quitDefault.pixels.empty());
+    ASSERT_FALSE(quitPlain == quitDefault) << "the default item is not drawn differently here";
+    const size_t before = run_->Journal().size();
+    const size_t iconsBefore = e2e::TrayIconWindows().size();
+
+    e2e::MoveCursor(at);
+    PostIconMessage(WM_RBUTTONDOWN);
+    HWND menu = e2e::WaitForPopupMenu(bar_->ProcessId(), 5000);
+    ASSERT_NE(menu, nullptr) << "no menu";
+    const RECT rect = WindowRect(menu);
+    EXPECT_EQ(rect.right, at.x);
+    EXPECT_EQ(rect.top, at.y);
+    Sleep(200);
+    const e2e::ScreenImage shown = e2e::CaptureWindow(menu);
+    EXPECT_TRUE(shown == quitDefault || shown == quitPlain) << "the menu is not one item \"Quit\"";
+
+    e2e::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(menu) || !IsVisible(menu); }, 5000)) << "Escape left the menu open";
+    ASSERT_TRUE(e2e::WaitUntilBarIsIdle(bar));
+    EXPECT_FALSE(bar_->WaitForExit(500));
+    EXPECT_TRUE(IsWindow(bar));
+    EXPECT_EQ(run_->Journal().size(), before);
+    EXPECT_EQ(e2e::TrayIconWindows().size(), iconsBefore);
+}
+
+// "Quit" is the menu's default item, which the menu draws bold.
+TEST_F(BarIconMenu, QuitIsTheDefaultItem) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    const POINT at = MenuPoint();
+    const e2e::ScreenImage quitDefault = e2e::CaptureOwnMenu(L"Quit", true, at);
+    ASSERT_FALSE(quitDefault.pixels.empty());
+
+    e2e::MoveCursor(at);
+    PostIconMessage(WM_RBUTTONDOWN);
+    HWND menu = e2e::WaitForPopupMenu(bar_->ProcessId(), 5000);
+    ASSERT_NE(menu, nullptr) << "no menu";
+    Sleep(200);
+    const e2e::ScreenImage shown = e2e::CaptureWindow(menu);
+    EXPECT_EQ(shown.width, quitDefault.width);
+    EXPECT_TRUE(shown == quitDefault) << "\"Quit\" is not drawn as the default item";
+    e2e::PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(menu) || !IsVisible(menu); }, 5000));
+}
+
+// A real right click on the icon and a click on "Quit" end the program: bit 7 cleared with
+// the paced read-and-write, bit 0 kept as it was, the icon removed, exit code 0.
+TEST_F(BarIconMenu, ChoosingQuitEndsTheProgram) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    const size_t show = Inject(0xA0);
+    ASSERT_NE(show, kNoLine);
+    ASSERT_NE(WaitForCall(show, "WriteEC", "0x75B"), kNoLine);
+    ASSERT_EQ(run_->ReadRegister(0x75B), 0x81u);
+    const size_t iconsBefore = e2e::TrayIconWindows().size();
+
+    ClickIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    HWND menu = e2e::WaitForPopupMenu(bar_->ProcessId(), 5000);
+    ASSERT_NE(menu, nullptr) << "no menu";
+    e2e::MoveCursor(e2e::CenterOf(menu));
+    e2e::MouseButtons({MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+
+    ASSERT_TRUE(bar_->WaitForExit(10000)) << "the program did not end";
+    EXPECT_EQ(bar_->ExitCode(), 0u);
+    const auto ended = run_->Journal();
+    ASSERT_GE(ended.size(), 2u);
+    const JournalLine& read = ended[ended.size() - 2];
+    const JournalLine& write = ended.back();
+    EXPECT_EQ(CallText(read), "ReadEC 0x75B -> 0x81");
+    EXPECT_EQ(CallText(write), "WriteEC 0x75B 0x1");
+    EXPECT_GE(write.milliseconds - read.milliseconds, kPause);
+    EXPECT_EQ(run_->ReadRegister(0x75B), 0x01u);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(icon); }, 5000)) << "the icon stayed";
+    EXPECT_EQ(e2e::TrayIconWindows().size(), iconsBefore - 1);
+}
+
+// ---- Display change ----
+
+using BarDisplayChange = BarEvents;
+
+// A display change writes the full-screen width that the bar reads then to the log and
+// lays nothing out; the next show by event and the next by the icon lay the bar out again
+// first: hidden, placed anew (back from where the test moved it), asked about the
+// CRT-in-detect button, then shown. The notice carries another resolution than the
+// screen's so that a width taken from it would show.
+TEST_F(BarDisplayChange, LogsTheWidthAndRelaysOutAtTheNextShows) {
+    ASSERT_NO_FATAL_FAILURE(Start(kAllButtons));
+    const RECT home = WindowRect(bar);
+    const size_t before = run_->Journal().size();
+
+    ASSERT_EQ(SendMessageW(bar, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768)), 0);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const auto log = e2e::ReadLines(run_->Folder().File(L"OverClock.log"));
+    ASSERT_EQ(log.size(), 1u);
+    std::smatch parts;
+    ASSERT_TRUE(std::regex_match(log[0], parts, std::regex(R"((\d\d):(\d\d):(\d\d)\tdisplay change (\d+))"))) << log[0];
+    EXPECT_EQ(std::stoi(parts[4].str()), GetSystemMetrics(SM_CXFULLSCREEN));
+    const int logged = std::stoi(parts[1].str()) * 3600 + std::stoi(parts[2].str()) * 60 + std::stoi(parts[3].str());
+    const int clock = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
+    EXPECT_LE((clock - logged + 86400) % 86400, 5) << "not the local time of the change: " << log[0];
+    EXPECT_EQ(run_->Journal().size(), before) << "the change itself called the hardware";
+    EXPECT_TRUE(IsVisible(bar));
+    EXPECT_TRUE(SameRect(WindowRect(bar), home));
+
+    auto moveAway = [&] {
+        SetWindowPos(bar, nullptr, 0, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_TRUE(WaitUntil([&] { return WindowRect(bar).left == 0; }, 2000));
+    };
+
+    // The show by event: the layout's question before the register change.
+    ASSERT_NO_FATAL_FAILURE(moveAway());
+    {
+        e2e::VisibilityWatch watch(bar);
+        const size_t post = Inject(0xA0);
+        ASSERT_NE(post, kNoLine);
+        ASSERT_NE(WaitForCall(post, "WriteEC", "0x75B"), kNoLine);
+        watch.Stop();
+        EXPECT_EQ(
+            CallsFrom(journal, post + 1),
+            (std::vector<std::string>{"GetLong32 0x2500 0x0 -> 0x0", "ReadEC 0x75B -> 0x80", "WriteEC 0x75B 0x81"}));
+        EXPECT_GT(watch.HiddenSamples(), 0) << "the bar was not hidden for the layout";
+        EXPECT_TRUE(IsVisible(bar));
+        EXPECT_TRUE(SameRect(WindowRect(bar), home)) << "not placed anew";
+    }
+
+    // The show by a real click on the icon: the layout's question and no register access.
+    ASSERT_NO_FATAL_FAILURE(moveAway());
+    {
+        const size_t marker = Inject(0xA4);
+        ASSERT_NE(marker, kNoLine);
+        e2e::VisibilityWatch watch(bar);
+        ClickIcon(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+        ASSERT_NE(WaitForCall(marker, "GetLong32", "0x2500"), kNoLine) << "the click laid nothing out";
+        ASSERT_TRUE(e2e::WaitUntilBarIsIdle(bar));
+        ASSERT_TRUE(WaitUntil([&] { return IsVisible(bar); }, 2000));
+        watch.Stop();
+        EXPECT_EQ(CallsFrom(run_->Journal(), marker + 1), std::vector<std::string>{"GetLong32 0x2500 0x0 -> 0x0"});
+        EXPECT_GT(watch.HiddenSamples(), 0) << "the bar was not hidden for the layout";
+        EXPECT_TRUE(SameRect(WindowRect(bar), home)) << "not placed anew";
+    }
+}
+
+// ---- End of the session ----
+
+using BarSessionEnd = BarEvents;
+
+// Wine's default processing agrees to the end of the session, so the bar is destroyed
+// during the query: the window is gone and bit 7 cleared by the time the answer TRUE
+// arrives; then the program ends and its icon is removed.
+TEST_F(BarSessionEnd, AgreedQueryDestroysTheBarBeforeAnswering) {
+    ASSERT_NO_FATAL_FAILURE(Start(std::string(kOneButton) + "Reg75B=0x01\r\n"));
+    const size_t iconsBefore = e2e::TrayIconWindows().size();
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(bar, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_FALSE(IsWindow(bar)) << "the bar's window outlived the query";
+    const auto answered = run_->Journal();
+    ASSERT_GE(answered.size(), 2u);
+    const JournalLine& read = answered[answered.size() - 2];
+    const JournalLine& write = answered.back();
+    EXPECT_EQ(CallText(read), "ReadEC 0x75B -> 0x81");
+    EXPECT_EQ(CallText(write), "WriteEC 0x75B 0x1");
+    EXPECT_GE(write.milliseconds - read.milliseconds, kPause);
+
+    ASSERT_TRUE(bar_->WaitForExit(10000));
+    EXPECT_EQ(bar_->ExitCode(), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(icon); }, 5000)) << "the icon stayed";
+    EXPECT_EQ(e2e::TrayIconWindows().size(), iconsBefore - 1);
+}
+
+}  // namespace

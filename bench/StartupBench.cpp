@@ -16,10 +16,10 @@
 
 #include <cstdio>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "BarHarness.h"
 #include "TestSupport.h"
 #include "tamsil/Machine.h"
 
@@ -28,56 +28,23 @@ namespace {
 constexpr double kPacingFloor = 100 + 150 * 19 + 50 + 50;
 constexpr DWORD kStartTimeout = 30000;
 
-struct JournalLine {
-    double milliseconds = 0;
-    std::string call;
-    std::vector<std::string> words;  // what follows the call's name
-};
+using e2e::JournalLine;
 
-JournalLine Parse(const std::string& text) {
-    std::istringstream input(text);
-    JournalLine line;
-    input >> line.milliseconds >> line.call;
-    for (std::string word; input >> word;)
-        line.words.push_back(word);
-    return line;
-}
-
-// "WriteEC 0x75B <value>" with bit 7 set in the value.
-bool SetsRunningBit(const JournalLine& line) {
-    return line.call == "WriteEC" && line.words.size() == 2 && line.words[0] == "0x75B" &&
-           (std::stoul(line.words[1], nullptr, 16) & 0x80) != 0;
-}
-
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindBar(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    WCHAR title[32] = L"";
-    GetWindowTextW(window, title, 32);
-    if (owner == search->processId && std::wstring(title) == L"Vantelo II" && GetParent(window) == nullptr) {
-        search->found = window;
-        return FALSE;
+// The machine's journal as this process reads it, without the round trip through tamsilctl.
+std::vector<JournalLine> ReadJournal(tamsil::Machine& machine) {
+    std::vector<JournalLine> journal;
+    for (const std::string& text : machine.Journal()) {
+        JournalLine line;
+        if (e2e::ParseJournalLine(text, &line))
+            journal.push_back(line);
     }
-    return TRUE;
+    return journal;
 }
 
 // Closes the bar as Winreap does; ends the process when the window never comes or stays.
 void EndBar(const testsupport::ChildProcess& bar) {
-    WindowSearch search{bar.ProcessId(), nullptr};
-    testsupport::WaitUntil(
-        [&] {
-            EnumWindows(FindBar, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        kStartTimeout);
-    if (search.found)
-        PostMessageW(search.found, WM_CLOSE, 0, 0);
+    if (HWND window = e2e::BarRun::WaitForBarWindow(bar, kStartTimeout))
+        PostMessageW(window, WM_CLOSE, 0, 0);
     if (!bar.WaitForExit(10000)) {
         std::fprintf(stderr, "the bar did not end on WM_CLOSE; ended by force\n");
         bar.Terminate();
@@ -114,11 +81,9 @@ int main() {
     size_t runningBit = 0;
     const bool written = testsupport::WaitUntil(
         [&] {
-            journal.clear();
-            for (const std::string& text : machine->Journal())
-                journal.push_back(Parse(text));
+            journal = ReadJournal(*machine);
             for (runningBit = 0; runningBit < journal.size(); ++runningBit)
-                if (SetsRunningBit(journal[runningBit]))
+                if (e2e::SetsRunningBit(journal[runningBit]))
                     return true;
             return bar.WaitForExit(0);
         },

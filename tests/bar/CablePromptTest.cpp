@@ -11,23 +11,17 @@
 #include <thread>
 
 #include "BarDialogRun.h"
+#include "TestSupport.h"
 #include "bar/Hardware.h"
 #include "bar/LCDMS.h"
 
 namespace {
 
 using bartest::BarDialogRun;
+using testsupport::CounterMilliseconds;
 
 const std::wstring kPullOut = L"           Please pull out monitor cable";
 const std::wstring kPlugIn = L"Please plug in monitor cable after 3 seconds";
-
-double CounterMilliseconds() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // A key as the keyboard gives it to the thread of `window`: to its focus, else to the window.
 void PostKey(HWND window, UINT key) {
@@ -44,11 +38,7 @@ struct PromptSearch {
 };
 
 BOOL CALLBACK FindPrompt(HWND window, LPARAM lParam) {
-    WCHAR name[16] = L"";
-    WCHAR title[32] = L"";
-    GetClassNameW(window, name, 16);
-    GetWindowTextW(window, title, 32);
-    if (std::wstring(name) == L"#32770" && std::wstring(title) == L"Van Telo II" && IsWindowVisible(window)) {
+    if (testsupport::IsShownDialog(window) && testsupport::WindowText(window) == L"Van Telo II") {
         reinterpret_cast<PromptSearch*>(lParam)->found = window;
         return FALSE;
     }
@@ -101,9 +91,7 @@ protected:
             seen.shown = true;
             seen.topmost = (GetWindowLongW(prompt, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
             HWND text = GetDlgItem(prompt, 1018);
-            WCHAR buffer[128] = L"";
-            GetWindowTextW(text, buffer, 128);
-            seen.text = buffer;
+            seen.text = testsupport::WindowText(text);
             DWORD_PTR font = 0;
             if (SendMessageTimeoutW(text, WM_GETFONT, 0, 0, SMTO_NORMAL, 2000, &font) && font)
                 GetObjectW(reinterpret_cast<HFONT>(font), sizeof(seen.font), &seen.font);

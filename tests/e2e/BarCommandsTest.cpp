@@ -14,8 +14,13 @@
 #include "CommandHarness.h"
 
 using e2e::BarRun;
+using e2e::CallsFrom;
 using e2e::CallText;
+using e2e::FindLine;
+using e2e::IsCall;
 using e2e::JournalLine;
+using e2e::kNoLine;
+using e2e::MachineProfile;
 using testsupport::ChildProcess;
 
 namespace {
@@ -27,55 +32,38 @@ constexpr double kPromptOpen = 5000.0;
 // A timer may fire a hair before its period by the journal's clock.
 constexpr double kTimerSlack = 10.0;
 
-// Support-byte reports of every button, or of the first `count` buttons, all supported (an
-// unsupported byte costs the handshake its retries).
-std::string FirstButtons(int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += i ? " 1" : "1";
-    return text;
-}
-const std::string kAllButtons = FirstButtons(19);
+// Support-byte reports of every button (an unsupported byte costs the handshake its retries).
+const std::string kAllButtons = e2e::AllSupported(19);
 
-std::string Profile(const std::string& supportBytes, const std::string& more = "") {
-    return "[Machine]\r\nSupportBytes=" + supportBytes + "\r\n" + more;
-}
-
-bool Touches(const JournalLine& line, const std::string& call, const std::string& reg) {
-    return line.call == call && !line.arguments.empty() && line.arguments[0] == reg;
-}
-
-constexpr size_t kNone = static_cast<size_t>(-1);
-
-template <typename Match>
-size_t FindFrom(const std::vector<JournalLine>& journal, size_t from, Match match) {
-    for (size_t i = from; i < journal.size(); ++i)
-        if (match(journal[i]))
-            return i;
-    return kNone;
-}
+const std::wstring kPullOut = L"           Please pull out monitor cable";
+const std::wstring kPlugIn = L"Please plug in monitor cable after 3 seconds";
 
 size_t FindCall(const std::vector<JournalLine>& journal, size_t from, const std::string& text) {
-    return FindFrom(journal, from, [&](const JournalLine& l) { return CallText(l) == text; });
+    return FindLine(journal, from, [&](const JournalLine& l) { return CallText(l) == text; });
 }
 
-// The call texts from `from` on.
-std::vector<std::string> CallsFrom(const std::vector<JournalLine>& journal, size_t from) {
-    std::vector<std::string> calls;
-    for (size_t i = from; i < journal.size(); ++i)
-        calls.push_back(CallText(journal[i]));
-    return calls;
+bool IsStateRead(const JournalLine& line) {
+    return IsCall(line, "ReadEC", "0x75B");
 }
 
-// A hiding of the bar in the journal: a read of 0x75B followed by its write.
+bool IsStateWrite(const JournalLine& line) {
+    return IsCall(line, "WriteEC", "0x75B");
+}
+
+// A write of register 0x75B with the shown bit (bit 0) set or clear as `shown` says.
+bool WritesShownBit(const JournalLine& line, bool shown) {
+    return IsStateWrite(line) && line.arguments.size() == 2 &&
+           ((std::stoul(line.arguments[1], nullptr, 16) & 1) != 0) == shown;
+}
+
+// A hiding of the bar in the journal: a read of 0x75B followed by its write with the shown bit
+// clear.
 size_t FindHide(const std::vector<JournalLine>& journal, size_t from) {
-    for (size_t i = FindFrom(journal, from, [](const JournalLine& l) { return Touches(l, "ReadEC", "0x75B"); });
-         i != kNone && i + 1 < journal.size();
-         i = FindFrom(journal, i + 1, [](const JournalLine& l) { return Touches(l, "ReadEC", "0x75B"); }))
-        if (Touches(journal[i + 1], "WriteEC", "0x75B") && journal[i + 1].arguments.size() == 2 &&
-            (std::stoul(journal[i + 1].arguments[1], nullptr, 16) & 1) == 0)
+    for (size_t i = FindLine(journal, from, IsStateRead); i != kNoLine && i + 1 < journal.size();
+         i = FindLine(journal, i + 1, IsStateRead))
+        if (WritesShownBit(journal[i + 1], false))
             return i;
-    return kNone;
+    return kNoLine;
 }
 
 // A bar started as a program on its own machine, with the pointer parked away from it.
@@ -96,17 +84,11 @@ protected:
     std::vector<JournalLine> Journal() const { return run_->Journal(); }
 
     // Waits until the journal from `from` on holds a line that `match` accepts; its index, or
-    // kNone.
+    // kNoLine.
     template <typename Match>
     size_t WaitFor(size_t from, Match match, DWORD milliseconds, std::vector<JournalLine>* journal = nullptr) {
         std::vector<JournalLine> seen;
-        size_t at = kNone;
-        testsupport::WaitUntil(
-            [&] {
-                seen = Journal();
-                return (at = FindFrom(seen, from, match)) != kNone;
-            },
-            milliseconds);
+        const size_t at = e2e::WaitForLine(*run_, from, match, seen, milliseconds);
         if (journal)
             *journal = seen;
         return at;
@@ -128,19 +110,14 @@ protected:
             return -1;
         std::vector<JournalLine> journal;
         const size_t write = WaitFor(
-            from,
-            [](const JournalLine& l) {
-                return Touches(l, "WriteEC", "0x75B") && l.arguments.size() == 2 &&
-                       (std::stoul(l.arguments[1], nullptr, 16) & 1) != 0;
-            },
-            5000, &journal);
-        if (write == kNone || !testsupport::WaitUntil([&] { return IsWindowVisible(bar_) != FALSE; }, 2000))
+            from, [](const JournalLine& l) { return WritesShownBit(l, true); }, 5000, &journal);
+        if (write == kNoLine || !testsupport::WaitUntil([&] { return IsWindowVisible(bar_) != FALSE; }, 2000))
             return -1;
         return journal[write].milliseconds;
     }
 
     // A moment on this process's clock in journal time.
-    double JournalNow() const { return clock_->ToJournal(e2e::CounterMilliseconds()); }
+    double JournalNow() const { return clock_->ToJournal(testsupport::CounterMilliseconds()); }
 
     // Waits for the prompt to go, watching closely; the journal time when it was first seen
     // gone, negative when it stayed.
@@ -154,9 +131,21 @@ protected:
         return JournalNow();
     }
 
-    // What a prompt must look like whichever command opened it: topmost, owned by the bar,
-    // centred over it, its second control hidden, the bar disabled meanwhile.
-    void ExpectPromptOverTheBar(const e2e::CablePrompt& prompt) const {
+    // The hiding of the bar at or after `from`, once the journal shows a write of 0x75B there;
+    // kNoLine when none came within `milliseconds`. `journal` holds the journal as last read.
+    size_t WaitForHide(size_t from, DWORD milliseconds, std::vector<JournalLine>& journal) {
+        WaitFor(from, IsStateWrite, milliseconds, &journal);
+        return FindHide(journal, from);
+    }
+
+    // Waits for the prompt that a command opened, with `text`, and checks what it must look like
+    // whichever command opened it: topmost, owned by the bar, centred over it, its second
+    // control hidden, the bar disabled meanwhile.
+    void WaitForPromptOverTheBar(const std::wstring& text, e2e::CablePrompt* opened) {
+        const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
+        ASSERT_NE(prompt.window, nullptr);
+        *opened = prompt;
+        EXPECT_EQ(prompt.text, text);
         EXPECT_TRUE(prompt.topmost);
         EXPECT_EQ(prompt.owner, bar_);
         EXPECT_FALSE(prompt.hiddenControlVisible);
@@ -165,6 +154,15 @@ protected:
         GetWindowRect(bar_, &barRect);
         EXPECT_NEAR(prompt.rect.left + prompt.rect.right, barRect.left + barRect.right, 4);
         EXPECT_NEAR(prompt.rect.top + prompt.rect.bottom, barRect.top + barRect.bottom, 4);
+    }
+
+    // The prompt that asks to plug the cable in, over the bar, left alone until it closes
+    // itself; `closed` is the journal time when it was seen gone.
+    void WaitOutThePlugInPrompt(double* closed) {
+        e2e::CablePrompt prompt;
+        ASSERT_NO_FATAL_FAILURE(WaitForPromptOverTheBar(kPlugIn, &prompt));
+        *closed = WaitForPromptToClose(prompt.window, 8000);
+        ASSERT_GT(*closed, 0) << "the prompt did not close itself";
     }
 
     e2e::WineVersionForBar windows7_;
@@ -182,7 +180,7 @@ struct FunctionButton {
 // The function code of every button that runs one: the hardware's table, not a rule of the ids.
 // On a machine whose answer to 0x1900 is not 1 the CRT/LCD switch runs at once.
 TEST_F(BarCommands, EachButtonRunsItsOwnFunctionOnce) {
-    ASSERT_TRUE(Start(Profile(kAllButtons, "Query1900=0\r\n")));
+    ASSERT_TRUE(Start(MachineProfile(kAllButtons, "Query1900=0\r\n")));
     ASSERT_GT(ShowBar(), 0);
     const FunctionButton buttons[] = {
         {1000, "GetLong32 0x200 0xD -> 0x0"},  {1001, "GetLong32 0x200 0x1 -> 0x0"},
@@ -200,7 +198,7 @@ TEST_F(BarCommands, EachButtonRunsItsOwnFunctionOnce) {
         SCOPED_TRACE(button.id);
         const size_t before = Journal().size();
         ASSERT_TRUE(e2e::ClickBarButton(bar_, button.id)) << "button not under the pointer";
-        ASSERT_NE(WaitForCall(before, button.call, 3000), kNone);
+        ASSERT_NE(WaitForCall(before, button.call, 3000), kNoLine);
         expected.push_back(button.call);
     }
     // No prompt came for the switch, and nothing but the functions reached the machine: no
@@ -211,13 +209,13 @@ TEST_F(BarCommands, EachButtonRunsItsOwnFunctionOnce) {
 
     // The hide button, clicked too: the bar goes and its shown bit is cleared.
     ASSERT_TRUE(e2e::ClickBarButton(bar_, 1100));
-    EXPECT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 3000), kNone);
+    EXPECT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 3000), kNoLine);
     EXPECT_FALSE(IsWindowVisible(bar_));
 }
 
 // A command restarts the full five seconds, counted from its end, whatever was left of them.
 TEST_F(BarCommands, FunctionGivesTheBarFreshFiveSeconds) {
-    ASSERT_TRUE(Start(Profile("1")));
+    ASSERT_TRUE(Start(MachineProfile("1")));
     const double shown = ShowBar();
     ASSERT_GT(shown, 0);
     const size_t from = Journal().size();
@@ -225,12 +223,11 @@ TEST_F(BarCommands, FunctionGivesTheBarFreshFiveSeconds) {
     Sleep(2500);
     e2e::PostCommand(bar_, 1000);
     const size_t call = WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 3000);
-    ASSERT_NE(call, kNone);
+    ASSERT_NE(call, kNoLine);
     std::vector<JournalLine> journal;
-    WaitFor(
-        call, [](const JournalLine& l) { return Touches(l, "WriteEC", "0x75B"); }, 8000, &journal);
+    WaitFor(call, IsStateWrite, 8000, &journal);
     const size_t hide = FindHide(journal, from);
-    ASSERT_NE(hide, kNone) << "the bar never hid";
+    ASSERT_NE(hide, kNoLine) << "the bar never hid";
     EXPECT_GT(hide, call) << "the bar hid before the command";
     EXPECT_GE(journal[hide].milliseconds - journal[call].milliseconds, kAutoHide - kTimerSlack);
     EXPECT_LE(journal[hide].milliseconds - journal[call].milliseconds, kAutoHide + 1000);
@@ -241,7 +238,7 @@ TEST_F(BarCommands, FunctionGivesTheBarFreshFiveSeconds) {
 // again; with the bit clear already it reads and writes all the same. It leaves the
 // auto-hide timer running as it was.
 TEST_F(BarCommands, HideClearsTheShownBitWithItsPausesAndLeavesTheTimer) {
-    ASSERT_TRUE(Start(Profile("1")));
+    ASSERT_TRUE(Start(MachineProfile("1")));
     ASSERT_GT(ShowBar(), 0);
     ASSERT_EQ(run_->ReadRegister(0x75B), 0x81u);
     size_t from = Journal().size();
@@ -250,7 +247,7 @@ TEST_F(BarCommands, HideClearsTheShownBitWithItsPausesAndLeavesTheTimer) {
     e2e::PostCommand(bar_, 1000);
     std::vector<JournalLine> journal;
     const size_t next = WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 3000, &journal);
-    ASSERT_NE(next, kNone);
+    ASSERT_NE(next, kNoLine);
     ASSERT_EQ(CallsFrom(journal, from),
               (std::vector<std::string>{"ReadEC 0x75B -> 0x81", "WriteEC 0x75B 0x80", "GetLong32 0x200 0xD -> 0x0"}));
     EXPECT_GE(journal[from + 1].milliseconds - journal[from].milliseconds, kPause);
@@ -266,17 +263,15 @@ TEST_F(BarCommands, HideClearsTheShownBitWithItsPausesAndLeavesTheTimer) {
     Sleep(1500);
     from = Journal().size();
     e2e::PostCommand(bar_, 1100);
-    ASSERT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 3000, &journal), kNone);
+    ASSERT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 3000, &journal), kNoLine);
     ASSERT_EQ(CallsFrom(journal, from), (std::vector<std::string>{"ReadEC 0x75B -> 0x80", "WriteEC 0x75B 0x80"}));
     EXPECT_GE(journal[from + 1].milliseconds - journal[from].milliseconds, kPause);
     const double hidden = journal[from + 1].milliseconds;
 
     // The timer of the show still runs and hides the hidden bar once more when it expires;
     // a fresh period from the hide would come more than a second later.
-    WaitFor(
-        from + 2, [](const JournalLine& l) { return Touches(l, "WriteEC", "0x75B"); }, 7000, &journal);
-    const size_t expiry = FindHide(journal, from + 2);
-    ASSERT_NE(expiry, kNone) << "the timer of the show did not expire";
+    const size_t expiry = WaitForHide(from + 2, 7000, journal);
+    ASSERT_NE(expiry, kNoLine) << "the timer of the show did not expire";
     EXPECT_GE(journal[expiry].milliseconds - shown, kAutoHide + kPause - kTimerSlack);
     EXPECT_LT(journal[expiry].milliseconds - shown, kAutoHide + 1000);
     EXPECT_LT(journal[expiry].milliseconds - hidden, kAutoHide);
@@ -286,26 +281,22 @@ TEST_F(BarCommands, HideClearsTheShownBitWithItsPausesAndLeavesTheTimer) {
 // on at once: it reads the cable bit again and stops there, without the switch and without
 // a fresh five seconds for the bar.
 TEST_F(BarCommands, CrtLcdSwitchStopsAfterThePromptWhileTheCableIsAttached) {
-    ASSERT_TRUE(Start(Profile("1 1 1 1", "Reg79B=0x01\r\n")));
+    ASSERT_TRUE(Start(MachineProfile("1 1 1 1", "Reg79B=0x01\r\n")));
     const double shown = ShowBar();
     ASSERT_GT(shown, 0);
     Sleep(1500);
     const size_t from = Journal().size();
     e2e::PostCommand(bar_, 1003);
-    const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
-    ASSERT_NE(prompt.window, nullptr);
-    EXPECT_EQ(prompt.text, L"           Please pull out monitor cable");
-    ExpectPromptOverTheBar(prompt);
+    e2e::CablePrompt prompt;
+    ASSERT_NO_FATAL_FAILURE(WaitForPromptOverTheBar(kPullOut, &prompt));
 
     Sleep(300);
     const double escape = JournalNow();
     PostMessageW(prompt.window, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_GT(WaitForPromptToClose(prompt.window, 1000), 0) << "Esc did not close the prompt";
     std::vector<JournalLine> journal;
-    WaitFor(
-        from, [](const JournalLine& l) { return Touches(l, "WriteEC", "0x75B"); }, 6000, &journal);
-    const size_t expiry = FindHide(journal, from);
-    ASSERT_NE(expiry, kNone) << "the bar never hid";
+    const size_t expiry = WaitForHide(from, 6000, journal);
+    ASSERT_NE(expiry, kNoLine) << "the bar never hid";
     ASSERT_GE(expiry, from + 2);
     EXPECT_EQ(CallsFrom(journal, from), (std::vector<std::string>{"ReadEC 0x79B -> 0x1", "ReadEC 0x79B -> 0x1",
                                                                   "ReadEC 0x75B -> 0x81", "WriteEC 0x75B 0x80"}));
@@ -321,26 +312,22 @@ TEST_F(BarCommands, CrtLcdSwitchStopsAfterThePromptWhileTheCableIsAttached) {
 // five; then the cable bit is read, the switch runs about 100 ms after the prompt closed and
 // the bar gets five fresh seconds.
 TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
-    ASSERT_TRUE(Start(Profile("1 1 1 1", "Reg79B=0x00\r\n")));
+    ASSERT_TRUE(Start(MachineProfile("1 1 1 1", "Reg79B=0x00\r\n")));
     ASSERT_GT(ShowBar(), 0);
     // The show's own five seconds end while the prompt is open.
     Sleep(1000);
     const size_t from = Journal().size();
     e2e::PostCommand(bar_, 1003);
-    const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
-    ASSERT_NE(prompt.window, nullptr);
-    EXPECT_EQ(prompt.text, L"Please plug in monitor cable after 3 seconds");
-    ExpectPromptOverTheBar(prompt);
-    const double closed = WaitForPromptToClose(prompt.window, 8000);
-    ASSERT_GT(closed, 0) << "the prompt did not close itself";
+    double closed = -1;
+    ASSERT_NO_FATAL_FAILURE(WaitOutThePlugInPrompt(&closed));
 
     std::vector<JournalLine> journal;
     const size_t function = WaitForCall(from, "GetLong32 0x200 0x3 -> 0x0", 3000, &journal);
-    ASSERT_NE(function, kNone);
+    ASSERT_NE(function, kNoLine);
     const size_t opened = from;
     ASSERT_EQ(CallText(journal[opened]), "ReadEC 0x79B -> 0x0") << "the prompt did not read the cable bit first";
     const size_t check = FindCall(journal, opened + 1, "ReadEC 0x79B -> 0x0");
-    ASSERT_NE(check, kNone);
+    ASSERT_NE(check, kNoLine);
     EXPECT_EQ(check + 1, function);
     // The prompt's read, its pause, its five seconds; a pause, the read, a pause, the switch:
     // about 100 ms after the prompt closed.
@@ -351,10 +338,8 @@ TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
     EXPECT_TRUE(IsWindowEnabled(bar_));
 
     // Five fresh seconds from the end of the command.
-    WaitFor(
-        function + 1, [](const JournalLine& l) { return Touches(l, "WriteEC", "0x75B"); }, 7000, &journal);
-    const size_t expiry = FindHide(journal, function + 1);
-    ASSERT_NE(expiry, kNone) << "no fresh five seconds after the switch";
+    const size_t expiry = WaitForHide(function + 1, 7000, journal);
+    ASSERT_NE(expiry, kNoLine) << "no fresh five seconds after the switch";
     EXPECT_GE(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide - kTimerSlack);
     EXPECT_LT(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide + 1000);
 }
@@ -363,7 +348,7 @@ TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
 // Any other answer, 2 here: the prompt, a pause once it has closed, then the detection, with
 // no read of the cable bit of its own.
 TEST_F(BarCommands, CrtInDetectDisablesItsButtonOrRunsAfterThePrompt) {
-    ASSERT_TRUE(Start(Profile(kAllButtons, "Reg79B=0x00\r\n")));
+    ASSERT_TRUE(Start(MachineProfile(kAllButtons, "Reg79B=0x00\r\n")));
     ASSERT_GT(ShowBar(), 0);
     HWND button = GetDlgItem(bar_, 1018);
     ASSERT_TRUE(IsWindowEnabled(button));
@@ -371,7 +356,7 @@ TEST_F(BarCommands, CrtInDetectDisablesItsButtonOrRunsAfterThePrompt) {
     ASSERT_EQ(run_->Ctl(L"answer 0x2500 1", output), 0u);
     size_t from = Journal().size();
     ASSERT_TRUE(e2e::ClickBarButton(bar_, 1018));
-    ASSERT_NE(WaitForCall(from, "GetLong32 0x2500 0x0 -> 0x1", 3000), kNone);
+    ASSERT_NE(WaitForCall(from, "GetLong32 0x2500 0x0 -> 0x1", 3000), kNoLine);
     EXPECT_TRUE(testsupport::WaitUntil([&] { return !IsWindowEnabled(button); }, 2000));
     Sleep(300);
     EXPECT_EQ(e2e::FindCablePrompt(process_->ProcessId()).window, nullptr);
@@ -384,22 +369,17 @@ TEST_F(BarCommands, CrtInDetectDisablesItsButtonOrRunsAfterThePrompt) {
     ASSERT_GT(ShowBar(), 0);
     from = Journal().size();
     ASSERT_TRUE(e2e::ClickBarButton(bar_, 1018));
-    const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
-    ASSERT_NE(prompt.window, nullptr);
-    EXPECT_EQ(prompt.text, L"Please plug in monitor cable after 3 seconds");
-    ExpectPromptOverTheBar(prompt);
-    const double closed = WaitForPromptToClose(prompt.window, 8000);
-    ASSERT_GT(closed, 0) << "the prompt did not close itself";
+    double closed = -1;
+    ASSERT_NO_FATAL_FAILURE(WaitOutThePlugInPrompt(&closed));
 
     std::vector<JournalLine> journal;
     const size_t detection = WaitForCall(from, "GetLong32 0x200 0x84 -> 0x0", 3000, &journal);
-    ASSERT_NE(detection, kNone);
+    ASSERT_NE(detection, kNoLine);
     ASSERT_EQ(CallText(journal[from]), "GetLong32 0x2500 0x0 -> 0x2");
     ASSERT_EQ(CallText(journal[from + 1]), "ReadEC 0x79B -> 0x0");
     // The bar may have hidden while the prompt was open; nothing else came between.
     for (size_t i = from + 2; i < detection; ++i)
-        EXPECT_TRUE(Touches(journal[i], "ReadEC", "0x75B") || Touches(journal[i], "WriteEC", "0x75B"))
-            << CallText(journal[i]);
+        EXPECT_TRUE(IsStateRead(journal[i]) || IsStateWrite(journal[i])) << CallText(journal[i]);
     // The prompt's read, its pause, its five seconds; a pause, the detection.
     EXPECT_GE(journal[detection].milliseconds - journal[from + 1].milliseconds,
               kPause + kPromptOpen + kPause - kTimerSlack);
@@ -407,11 +387,11 @@ TEST_F(BarCommands, CrtInDetectDisablesItsButtonOrRunsAfterThePrompt) {
 }
 
 // Up to the volume buttons (mute, down, up) of the display-notice tests.
-const std::string kVolumeButtons = FirstButtons(10);
+const std::string kVolumeButtons = e2e::AllSupported(10);
 
 // Without the expected installed version no notice is sent, though the functions run.
 TEST_F(BarCommands, NoDisplayNoticeWithoutTheExpectedInstalledVersion) {
-    ASSERT_TRUE(Start(Profile(kVolumeButtons)));
+    ASSERT_TRUE(Start(MachineProfile(kVolumeButtons)));
     ASSERT_EQ(GetPrivateProfileIntW(L"record", L"VisScan", -1, run_->Folder().File(L"test.ini").c_str()), -1)
         << "the installed version matched";
     e2e::OsdStandIn display(run_->Folder());
@@ -420,7 +400,7 @@ TEST_F(BarCommands, NoDisplayNoticeWithoutTheExpectedInstalledVersion) {
     const size_t from = Journal().size();
     for (int id : {1007, 1008, 1009})
         ASSERT_TRUE(e2e::ClickBarButton(bar_, id)) << id;
-    ASSERT_NE(WaitForCall(from, "GetLong32 0x200 0xA -> 0x0", 3000), kNone);
+    ASSERT_NE(WaitForCall(from, "GetLong32 0x200 0xA -> 0x0", 3000), kNoLine);
     Sleep(800);
     EXPECT_TRUE(display.Notices().empty());
 }
@@ -429,7 +409,7 @@ TEST_F(BarCommands, NoDisplayNoticeWithoutTheExpectedInstalledVersion) {
 // command comes within those 300 ms.
 TEST_F(BarCommands, EachVolumeClickSendsItsOwnDisplayNotice) {
     e2e::InstalledVersionMatch installed;
-    ASSERT_TRUE(Start(Profile(kVolumeButtons)));
+    ASSERT_TRUE(Start(MachineProfile(kVolumeButtons)));
     ASSERT_EQ(GetPrivateProfileIntW(L"record", L"VisScan", -1, run_->Folder().File(L"test.ini").c_str()), 1)
         << "the installed version did not match";
     e2e::OsdStandIn display(run_->Folder());
@@ -469,9 +449,9 @@ TEST_F(BarCommands, EachVolumeClickSendsItsOwnDisplayNotice) {
     ASSERT_TRUE(e2e::ClickBarButton(bar_, 1007));
     ASSERT_TRUE(e2e::ClickBarButton(bar_, 1008));
     const size_t down = WaitForCall(from, "GetLong32 0x200 0x9 -> 0x0", 3000, &journal);
-    ASSERT_NE(down, kNone);
+    ASSERT_NE(down, kNoLine);
     const size_t mute = FindCall(journal, from, "GetLong32 0x200 0x8 -> 0x0");
-    ASSERT_NE(mute, kNone);
+    ASSERT_NE(mute, kNoLine);
     ASSERT_LT(journal[down].milliseconds - journal[mute].milliseconds, 300) << "the clicks were too slow";
     ASSERT_TRUE(testsupport::WaitUntil([&] { return display.Notices().size() >= 5; }, 3000));
     notices = display.Notices();
@@ -493,7 +473,7 @@ TEST_F(BarCommands, EachVolumeClickSendsItsOwnDisplayNotice) {
 TEST_F(BarCommands, LockButtonsPressTheirKeyForTwoHundredMilliseconds) {
     e2e::KeyHookRecorder keys;
     ASSERT_TRUE(keys.Installed());
-    ASSERT_TRUE(Start(Profile(FirstButtons(15))));
+    ASSERT_TRUE(Start(MachineProfile(e2e::AllSupported(15))));
     ASSERT_GT(ShowBar(), 0);
     const int apart = GetSystemMetrics(SM_CXDOUBLECLK) + 2;
     const std::pair<int, DWORD> buttons[] = {{1012, VK_CAPITAL}, {1013, VK_NUMLOCK}, {1014, VK_SCROLL}};

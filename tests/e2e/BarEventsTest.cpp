@@ -13,6 +13,7 @@
 #include "MessageBoxes.h"
 
 using e2e::BarRun;
+using e2e::CallsFrom;
 using e2e::CallText;
 using e2e::InjectEvent;
 using e2e::IsCall;
@@ -31,7 +32,7 @@ constexpr int kCrtInDetect = 1018;
 constexpr UINT kIconId = 128;
 
 // One supported button and no CRT-in-detect button: the quickest start.
-const char kOneButton[] = "[Machine]\r\nSupportBytes=1\r\n";
+const std::string kOneButton = e2e::MachineProfile("1");
 // The default machine: all nineteen buttons, the CRT-in-detect button among them.
 const char kAllButtons[] = "";
 
@@ -54,19 +55,22 @@ bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-// The calls from index `from` on, as text, for comparison with an expected list.
-std::vector<std::string> CallsFrom(const std::vector<JournalLine>& journal, size_t from) {
-    std::vector<std::string> calls;
-    for (size_t i = from; i < journal.size(); ++i)
-        calls.push_back(CallText(journal[i]));
-    return calls;
-}
-
 size_t CountCalls(const std::vector<JournalLine>& journal, size_t from, size_t to, const std::string& text) {
     size_t count = 0;
     for (size_t i = from; i < to && i < journal.size(); ++i)
         count += CallText(journal[i]) == text ? 1 : 0;
     return count;
+}
+
+// The program's last two calls: the running bit (bit 7) cleared with the paced read-and-write,
+// the shown bit (bit 0) kept set.
+void ExpectRunningBitClearedLast(const std::vector<JournalLine>& journal) {
+    ASSERT_GE(journal.size(), 2u);
+    const JournalLine& read = journal[journal.size() - 2];
+    const JournalLine& write = journal.back();
+    EXPECT_EQ(CallText(read), "ReadEC 0x75B -> 0x81");
+    EXPECT_EQ(CallText(write), "WriteEC 0x75B 0x1");
+    EXPECT_GE(write.milliseconds - read.milliseconds, kPause);
 }
 
 void SleepUntil(DWORD tick) {
@@ -201,7 +205,7 @@ TEST_F(BarHotkeyEvent, ShowSetsTheShownBitAndRestartsTheAutoHide) {
 // Hide clears bit 0 with the paced read-and-write, the other bits as read, and does it
 // again on a bar that is hidden already.
 TEST_F(BarHotkeyEvent, HideClearsTheShownBitAlsoWhenHidden) {
-    ASSERT_NO_FATAL_FAILURE(Start(std::string(kOneButton) + "Reg75B=0x01\r\n"));
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton + "Reg75B=0x01\r\n"));
     ASSERT_EQ(run_->ReadRegister(0x75B), 0x81u);
 
     const size_t first = Inject(0xA1);
@@ -505,13 +509,7 @@ TEST_F(BarIconMenu, ChoosingQuitEndsTheProgram) {
 
     ASSERT_TRUE(bar_->WaitForExit(10000)) << "the program did not end";
     EXPECT_EQ(bar_->ExitCode(), 0u);
-    const auto ended = run_->Journal();
-    ASSERT_GE(ended.size(), 2u);
-    const JournalLine& read = ended[ended.size() - 2];
-    const JournalLine& write = ended.back();
-    EXPECT_EQ(CallText(read), "ReadEC 0x75B -> 0x81");
-    EXPECT_EQ(CallText(write), "WriteEC 0x75B 0x1");
-    EXPECT_GE(write.milliseconds - read.milliseconds, kPause);
+    ASSERT_NO_FATAL_FAILURE(ExpectRunningBitClearedLast(run_->Journal()));
     EXPECT_EQ(run_->ReadRegister(0x75B), 0x01u);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(icon); }, 5000)) << "the icon stayed";
     EXPECT_EQ(e2e::TrayIconWindows().size(), iconsBefore - 1);
@@ -592,20 +590,14 @@ using BarSessionEnd = BarEvents;
 // during the query: the window is gone and bit 7 cleared by the time the answer TRUE
 // arrives; then the program ends and its icon is removed.
 TEST_F(BarSessionEnd, AgreedQueryDestroysTheBarBeforeAnswering) {
-    ASSERT_NO_FATAL_FAILURE(Start(std::string(kOneButton) + "Reg75B=0x01\r\n"));
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton + "Reg75B=0x01\r\n"));
     const size_t iconsBefore = e2e::TrayIconWindows().size();
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(SendMessageTimeoutW(bar, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     EXPECT_FALSE(IsWindow(bar)) << "the bar's window outlived the query";
-    const auto answered = run_->Journal();
-    ASSERT_GE(answered.size(), 2u);
-    const JournalLine& read = answered[answered.size() - 2];
-    const JournalLine& write = answered.back();
-    EXPECT_EQ(CallText(read), "ReadEC 0x75B -> 0x81");
-    EXPECT_EQ(CallText(write), "WriteEC 0x75B 0x1");
-    EXPECT_GE(write.milliseconds - read.milliseconds, kPause);
+    ASSERT_NO_FATAL_FAILURE(ExpectRunningBitClearedLast(run_->Journal()));
 
     ASSERT_TRUE(bar_->WaitForExit(10000));
     EXPECT_EQ(bar_->ExitCode(), 0u);

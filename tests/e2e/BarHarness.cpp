@@ -1,5 +1,6 @@
 #include "BarHarness.h"
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -11,20 +12,26 @@ std::vector<JournalLine> ParseJournal(const std::string& text) {
     std::vector<JournalLine> lines;
     std::istringstream input(text);
     for (std::string row; std::getline(input, row);) {
-        std::istringstream words(row);
         JournalLine line;
-        if (!(words >> line.milliseconds >> line.call))
-            continue;
-        for (std::string word; words >> word;) {
-            if (word == "->") {
-                words >> line.result;
-                break;
-            }
-            line.arguments.push_back(word);
-        }
-        lines.push_back(line);
+        if (ParseJournalLine(row, &line))
+            lines.push_back(line);
     }
     return lines;
+}
+
+bool ParseJournalLine(const std::string& text, JournalLine* line) {
+    std::istringstream words(text);
+    *line = JournalLine{};
+    if (!(words >> line->milliseconds >> line->call))
+        return false;
+    for (std::string word; words >> word;) {
+        if (word == "->") {
+            words >> line->result;
+            break;
+        }
+        line->arguments.push_back(word);
+    }
+    return true;
 }
 
 std::string CallText(const JournalLine& line) {
@@ -36,24 +43,39 @@ std::string CallText(const JournalLine& line) {
     return text;
 }
 
+bool IsCall(const JournalLine& line, const std::string& call, const std::string& firstArgument) {
+    return line.call == call &&
+           (firstArgument.empty() || (!line.arguments.empty() && line.arguments[0] == firstArgument));
+}
+
+bool SetsRunningBit(const JournalLine& line) {
+    return IsCall(line, "WriteEC", "0x75B") && line.arguments.size() == 2 &&
+           (std::stoul(line.arguments[1], nullptr, 16) & 0x80) != 0;
+}
+
+std::vector<std::string> CallsFrom(const std::vector<JournalLine>& journal, size_t from) {
+    std::vector<std::string> calls;
+    for (size_t i = from; i < journal.size(); ++i)
+        calls.push_back(CallText(journal[i]));
+    return calls;
+}
+
+std::string MachineProfile(const std::string& supportBytes, const std::string& more) {
+    return "[Machine]\r\nSupportBytes=" + supportBytes + "\r\n" + more;
+}
+
+std::string AllSupported(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += i ? " 1" : "1";
+    return text;
+}
+
 namespace {
 
-struct WindowSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindBar(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    WCHAR title[32] = L"";
-    GetWindowTextW(window, title, 32);
-    if (owner == search->processId && std::wstring(title) == L"Vantelo II" && GetParent(window) == nullptr) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+// The bar's dialog: the top-level window titled "Vantelo II".
+bool IsBarWindow(HWND window) {
+    return GetParent(window) == nullptr && testsupport::WindowText(window) == L"Vantelo II";
 }
 
 BOOL CALLBACK CollectControl(HWND window, LPARAM lParam) {
@@ -71,21 +93,23 @@ BOOL CALLBACK CollectControl(HWND window, LPARAM lParam) {
 
 const wchar_t kBarAppDefaults[] = L"Software\\Wine\\AppDefaults\\Vantelo II.exe";
 
-BOOL CALLBACK CountTrayIcon(HWND window, LPARAM lParam) {
-    WCHAR name[64] = L"";
-    GetClassNameW(window, name, 64);
-    if (std::wstring(name) == L"__winex11_tray_icon")
-        ++*reinterpret_cast<int*>(lParam);
+BOOL CALLBACK CollectTrayIcon(HWND window, LPARAM lParam) {
+    if (testsupport::WindowClassName(window) == L"__winex11_tray_icon")
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
     return TRUE;
 }
 
 }  // namespace
 
-int TrayIconCount() {
-    int count = 0;
+std::vector<HWND> TrayIconWindows() {
+    std::vector<HWND> icons;
     if (HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr))
-        EnumChildWindows(tray, CountTrayIcon, reinterpret_cast<LPARAM>(&count));
-    return count;
+        EnumChildWindows(tray, CollectTrayIcon, reinterpret_cast<LPARAM>(&icons));
+    return icons;
+}
+
+int TrayIconCount() {
+    return static_cast<int>(TrayIconWindows().size());
 }
 
 BarRun::BarRun(const std::string& profile) {
@@ -136,14 +160,7 @@ unsigned BarRun::ReadRegister(unsigned reg) const {
 }
 
 HWND BarRun::WaitForBarWindow(const ChildProcess& process, DWORD milliseconds) {
-    WindowSearch search{process.ProcessId(), nullptr};
-    testsupport::WaitUntil(
-        [&] {
-            EnumWindows(FindBar, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        milliseconds);
-    return search.found;
+    return testsupport::WaitForTopLevelWindow(process.ProcessId(), IsBarWindow, milliseconds);
 }
 
 HWND BarRun::WaitForStartedBar(const ChildProcess& process, DWORD milliseconds) const {
@@ -157,11 +174,8 @@ HWND BarRun::WaitForStartedBar(const ChildProcess& process, DWORD milliseconds) 
         return nullptr;
     const bool running = testsupport::WaitUntil(
         [&] {
-            for (const JournalLine& line : Journal())
-                if (line.call == "WriteEC" && line.arguments.size() == 2 && line.arguments[0] == "0x75B" &&
-                    (std::stoul(line.arguments[1], nullptr, 16) & 0x80) != 0)
-                    return true;
-            return false;
+            const std::vector<JournalLine> journal = Journal();
+            return std::any_of(journal.begin(), journal.end(), SetsRunningBit);
         },
         left());
     if (!running || !process.WaitForInputIdle(left()))

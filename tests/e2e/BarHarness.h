@@ -21,12 +21,43 @@ struct JournalLine {
 };
 
 std::vector<JournalLine> ParseJournal(const std::string& text);
+// One line of the journal; false when it does not start with a time stamp and a call.
+bool ParseJournalLine(const std::string& text, JournalLine* line);
 
 // The line without its time stamp, as the journal writes it: "ReadEC 0x75A -> 0x0".
 std::string CallText(const JournalLine& line);
 
-// Notification-area icons on screen. Wine on X shows them in its standalone tray, one
-// child window each.
+// The call `call`, with `firstArgument` first when that is not empty: "ReadEC", "0x75B".
+bool IsCall(const JournalLine& line, const std::string& call, const std::string& firstArgument = "");
+
+// "WriteEC 0x75B <value>" with the running bit (bit 7) set in the value: the last hardware
+// call of a start.
+bool SetsRunningBit(const JournalLine& line);
+
+// The call texts from index `from` on, for comparison with an expected list.
+std::vector<std::string> CallsFrom(const std::vector<JournalLine>& journal, size_t from);
+
+constexpr size_t kNoLine = static_cast<size_t>(-1);
+
+// The index of the first line at or after `from` that `accept` takes; kNoLine when none does.
+template <typename Accept>
+size_t FindLine(const std::vector<JournalLine>& journal, size_t from, Accept accept) {
+    for (size_t i = from; i < journal.size(); ++i)
+        if (accept(journal[i]))
+            return i;
+    return kNoLine;
+}
+
+// A machine profile with the support-byte report given ("1 1 0 1") and `more` lines after it,
+// each ended by "\r\n".
+std::string MachineProfile(const std::string& supportBytes, const std::string& more = "");
+
+// A support-byte report of `count` buttons, all supported: "1 1 ... 1".
+std::string AllSupported(int count);
+
+// The notification-area icon windows on screen. Wine on X shows the icons in its standalone
+// tray, one child window each.
+std::vector<HWND> TrayIconWindows();
 int TrayIconCount();
 
 // The bar's run folder (img\ with the sample skins) and its machine (TAMSILIO_MACHINE in the
@@ -61,6 +92,21 @@ private:
     testsupport::TempFolder folder_;
     std::vector<std::unique_ptr<testsupport::ChildProcess>> runs_;
 };
+
+// The first journal line at or after `from` that `accept` takes, waited for up to
+// `milliseconds`; kNoLine when none came. `journal` holds the journal as last read.
+template <typename Accept>
+size_t WaitForLine(const BarRun& run, size_t from, Accept accept, std::vector<JournalLine>& journal,
+                   DWORD milliseconds = 5000) {
+    size_t found = kNoLine;
+    testsupport::WaitUntil(
+        [&] {
+            journal = run.Journal();
+            return (found = FindLine(journal, from, accept)) != kNoLine;
+        },
+        milliseconds);
+    return found;
+}
 
 // A control of the bar as another process sees it: its place in the bar's client area, and
 // its own visible style (the bar itself may be hidden meanwhile).

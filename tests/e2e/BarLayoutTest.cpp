@@ -11,6 +11,7 @@ using e2e::BarControl;
 using e2e::BarRun;
 using e2e::CallText;
 using e2e::JournalLine;
+using e2e::MachineProfile;
 using testsupport::ChildProcess;
 
 namespace {
@@ -36,8 +37,8 @@ TEST_P(BarSkinChoice, PlacesTheBarByItsFamily) {
     const SkinCase& c = GetParam();
     // Version 6.1, which keeps button 1 as the controller reports it.
     e2e::WineVersionForBar windows7(L"win7");
-    BarRun run("[Machine]\r\nSupportBytes=1 1 1\r\nQuery1900=" + std::to_string(c.query1900) +
-               "\r\nQuery2000=" + std::to_string(c.query2000) + "\r\n");
+    BarRun run(MachineProfile(
+        "1 1 1", "Query1900=" + std::to_string(c.query1900) + "\r\nQuery2000=" + std::to_string(c.query2000) + "\r\n"));
     const ChildProcess& bar = run.Start();
     HWND window = run.WaitForStartedBar(bar, kStartTimeout);
     ASSERT_NE(window, nullptr);
@@ -82,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(ModelAnswers, BarSkinChoice,
 TEST(BarLayout, SupportedButtonsTakeConsecutiveCells) {
     // Version 6.1, which keeps button 1 as the controller reports it.
     e2e::WineVersionForBar windows7(L"win7");
-    BarRun run("[Machine]\r\nSupportBytes=1 1 1 1 1 0 1 0 0 0 0 0 0 0 0 0 0 0 1\r\n");
+    BarRun run(MachineProfile("1 1 1 1 1 0 1 0 0 0 0 0 0 0 0 0 0 0 1"));
     const ChildProcess& bar = run.Start();
     HWND window = run.WaitForStartedBar(bar, kStartTimeout);
     ASSERT_NE(window, nullptr);

@@ -8,17 +8,13 @@
 #include "MessageBoxes.h"
 
 using e2e::BarRun;
+using e2e::IsCall;
 using e2e::JournalLine;
 using testsupport::ChildProcess;
 
 namespace {
 
 constexpr DWORD kStartTimeout = 20000;
-
-bool IsCall(const JournalLine& line, const std::string& call, const std::string& firstArgument = "") {
-    return line.call == call &&
-           (firstArgument.empty() || (!line.arguments.empty() && line.arguments[0] == firstArgument));
-}
 
 // The first "ReadEC 0x75B" followed by a "WriteEC 0x75B"; null when there is none.
 std::pair<const JournalLine*, const JournalLine*> FirstStateChange(const std::vector<JournalLine>& journal) {

@@ -10,14 +10,6 @@
 
 namespace e2e {
 
-double CounterMilliseconds() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 JournalClock::JournalClock(const BarRun& run, const std::string& profile) {
     tamsil::Profile parsed = tamsil::DefaultProfile();
     std::string error;
@@ -26,9 +18,9 @@ JournalClock::JournalClock(const BarRun& run, const std::string& profile) {
     auto machine = tamsil::Machine::Open(run.Folder().File(L"TamsilIO.machine"), &parsed, &error);
     if (!machine)
         throw std::runtime_error("cannot open the run's machine: " + error);
-    const double before = CounterMilliseconds();
+    const double before = testsupport::CounterMilliseconds();
     machine->Reset(parsed);
-    const double after = CounterMilliseconds();
+    const double after = testsupport::CounterMilliseconds();
     origin_ = (before + after) / 2;
     uncertainty_ = (after - before) / 2;
 }
@@ -56,34 +48,8 @@ void SendClick(POINT at) {
     SendInput(3, inputs, sizeof(INPUT));
 }
 
-std::wstring WindowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(length + 1, L'\0');
-    text.resize(GetWindowTextW(window, text.data(), length + 1));
-    return text;
-}
-
-std::wstring ClassName(HWND window) {
-    WCHAR name[64] = L"";
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-struct PromptSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindPrompt(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<PromptSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && ClassName(window) == L"#32770" &&
-        WindowText(window) == L"Van Telo II") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+bool IsCablePrompt(HWND window) {
+    return testsupport::IsShownDialog(window) && testsupport::WindowText(window) == L"Van Telo II";
 }
 
 }  // namespace
@@ -107,17 +73,16 @@ void PostCommand(HWND bar, int id) {
 }
 
 CablePrompt FindCablePrompt(DWORD processId) {
-    PromptSearch search{processId, nullptr};
-    EnumWindows(FindPrompt, reinterpret_cast<LPARAM>(&search));
     CablePrompt prompt;
-    if (!search.found)
+    HWND found = testsupport::FindTopLevelWindow(processId, IsCablePrompt);
+    if (!found)
         return prompt;
-    prompt.window = search.found;
-    prompt.text = WindowText(GetDlgItem(search.found, 1018));
-    prompt.topmost = (GetWindowLongW(search.found, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    prompt.hiddenControlVisible = IsWindowVisible(GetDlgItem(search.found, 1017)) != FALSE;
-    prompt.owner = GetWindow(search.found, GW_OWNER);
-    GetWindowRect(search.found, &prompt.rect);
+    prompt.window = found;
+    prompt.text = testsupport::WindowText(GetDlgItem(found, 1018));
+    prompt.topmost = (GetWindowLongW(found, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    prompt.hiddenControlVisible = IsWindowVisible(GetDlgItem(found, 1017)) != FALSE;
+    prompt.owner = GetWindow(found, GW_OWNER);
+    GetWindowRect(found, &prompt.rect);
     return prompt;
 }
 
@@ -166,39 +131,13 @@ InstalledVersionMatch::~InstalledVersionMatch() {
     ForgetInstalledVersion();
 }
 
-namespace {
-
-struct StandInSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindStandIn(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<StandInSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && WindowText(window) == L"PellamyOSD") {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 OsdStandIn::OsdStandIn(const testsupport::TempFolder& folder) : log_(folder.File(L"osd.log")) {
     const std::wstring program = testsupport::TestDirectory() + L"\\OsdStandIn.exe";
     process_ = std::make_unique<testsupport::ChildProcess>(program, L"\"" + program + L"\" \"" + log_ + L"\"");
     if (!process_->Started())
         return;
-    StandInSearch search{process_->ProcessId(), nullptr};
-    testsupport::WaitUntil(
-        [&] {
-            EnumWindows(FindStandIn, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        10000);
-    window_ = search.found;
+    window_ = testsupport::WaitForTopLevelWindow(
+        process_->ProcessId(), [](HWND window) { return testsupport::WindowText(window) == L"PellamyOSD"; }, 10000);
 }
 
 OsdStandIn::~OsdStandIn() {

@@ -1,5 +1,5 @@
-// What the tests of the bar's commands need beside the bar's run: one clock for the machine's
-// journal, this process and its helpers; clicks on the bar's buttons; the cable prompt as
+// What the tests of the bar's commands need beside the bar's run: the machine's journal on the
+// clock of this process and its helpers; clicks on the bar's buttons; the cable prompt as
 // another process sees it; the installed version that enables the display notice; the stand-in
 // display program; and a recorder of the system's keyboard events.
 #pragma once
@@ -16,16 +16,13 @@
 
 namespace e2e {
 
-// The performance counter in milliseconds: one clock for every process of the system.
-double CounterMilliseconds();
-
 // The machine's journal counts from its last reset. A reset of the run's machine made here,
 // between two readings of the counter, ties the journal's time stamps to the counter. The
 // profile is the one that the run was made from, so that the machine stays as it was.
 class JournalClock {
 public:
     JournalClock(const BarRun& run, const std::string& profile);
-    // A moment on the counter as a journal time stamp.
+    // A moment on the counter (testsupport::CounterMilliseconds) as a journal time stamp.
     double ToJournal(double counterMilliseconds) const { return counterMilliseconds - origin_; }
     // How far off ToJournal can be: the time the reset took.
     double Uncertainty() const { return uncertainty_; }

@@ -19,11 +19,6 @@ std::string Hex(unsigned value) {
     return text;
 }
 
-bool IsCall(const JournalLine& line, const std::string& call, const std::string& firstArgument) {
-    return line.call == call &&
-           (firstArgument.empty() || (!line.arguments.empty() && line.arguments[0] == firstArgument));
-}
-
 size_t InjectEvent(const BarRun& run, unsigned code, std::vector<JournalLine>& journal) {
     const size_t from = run.Journal().size();
     std::string output;
@@ -40,30 +35,9 @@ bool WaitUntilBarIsIdle(HWND bar) {
 
 namespace {
 
-BOOL CALLBACK CollectTrayIcon(HWND window, LPARAM lParam) {
-    WCHAR name[64] = L"";
-    GetClassNameW(window, name, 64);
-    if (std::wstring(name) == L"__winex11_tray_icon")
-        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
-    return TRUE;
-}
-
-struct MenuSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindPopupMenu(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<MenuSearch*>(lParam);
-    WCHAR name[16] = L"";
-    GetClassNameW(window, name, 16);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && std::wstring(name) == L"#32768" && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+// A pop-up menu on screen: the system's menu class.
+bool IsShownPopupMenu(HWND window) {
+    return testsupport::WindowClassName(window) == L"#32768" && IsWindowVisible(window);
 }
 
 void SendKey(WORD key, DWORD flags) {
@@ -75,13 +49,6 @@ void SendKey(WORD key, DWORD flags) {
 }
 
 }  // namespace
-
-std::vector<HWND> TrayIconWindows() {
-    std::vector<HWND> icons;
-    if (HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr))
-        EnumChildWindows(tray, CollectTrayIcon, reinterpret_cast<LPARAM>(&icons));
-    return icons;
-}
 
 HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD milliseconds) {
     HWND found = nullptr;
@@ -125,14 +92,7 @@ void PressKey(WORD key) {
 }
 
 HWND WaitForPopupMenu(DWORD processId, DWORD milliseconds) {
-    MenuSearch search{processId, nullptr};
-    testsupport::WaitUntil(
-        [&] {
-            EnumWindows(FindPopupMenu, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        milliseconds);
-    return search.found;
+    return testsupport::WaitForTopLevelWindow(processId, IsShownPopupMenu, milliseconds);
 }
 
 ScreenImage CaptureWindow(HWND window) {
@@ -196,9 +156,8 @@ ScreenImage CaptureOwnMenu(const wchar_t* text, bool isDefault, POINT at) {
 namespace {
 
 BOOL CALLBACK FindIconControl(HWND child, LPARAM lParam) {
-    WCHAR name[16] = L"";
-    GetClassNameW(child, name, 16);
-    if (lstrcmpiW(name, L"Static") == 0 && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+    if (lstrcmpiW(testsupport::WindowClassName(child).c_str(), L"Static") == 0 &&
+        (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         *reinterpret_cast<HWND*>(lParam) = child;
         return FALSE;
     }
@@ -216,13 +175,8 @@ ScreenImage CaptureMessageBoxIcon(HWND box) {
 ScreenImage CaptureOwnMessageBoxIcon(UINT type) {
     std::thread owner([type] { MessageBoxW(nullptr, L"icon", L"icon", type); });
     ScreenImage image;
-    std::vector<testsupport::MessageBoxInfo> boxes;
-    testsupport::WaitUntil(
-        [&] {
-            boxes = testsupport::FindMessageBoxes(GetCurrentProcessId());
-            return !boxes.empty();
-        },
-        5000);
+    const std::vector<testsupport::MessageBoxInfo> boxes =
+        testsupport::WaitForMessageBoxes(GetCurrentProcessId(), 5000);
     if (!boxes.empty()) {
         Sleep(200);
         image = CaptureMessageBoxIcon(boxes[0].window);

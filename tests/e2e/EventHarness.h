@@ -16,31 +16,9 @@
 
 namespace e2e {
 
-constexpr size_t kNoLine = static_cast<size_t>(-1);
-
 // The message that the hardware event object posts to the bar, and the icon's callback.
 constexpr UINT kHotkeyEventMessage = WM_USER + 12;
 UINT TrayNotifyMessage();
-
-// The first journal line at or after `from` that `accept` takes, waited for up to
-// `milliseconds`; kNoLine when none came. `journal` holds the journal as last read.
-template <typename Accept>
-size_t WaitForLine(const BarRun& run, size_t from, Accept accept, std::vector<JournalLine>& journal,
-                   DWORD milliseconds = 5000) {
-    size_t found = kNoLine;
-    testsupport::WaitUntil(
-        [&] {
-            journal = run.Journal();
-            for (size_t i = from; i < journal.size(); ++i)
-                if (accept(journal[i])) {
-                    found = i;
-                    return true;
-                }
-            return false;
-        },
-        milliseconds);
-    return found;
-}
 
 // Injects a hotkey event through tamsilctl and waits until the library has posted it to the
 // bar; the index of the "Post" line, kNoLine when the post did not come.
@@ -49,14 +27,10 @@ size_t InjectEvent(const BarRun& run, unsigned code, std::vector<JournalLine>& j
 // "0xA0" as the journal writes numbers.
 std::string Hex(unsigned value);
 
-bool IsCall(const JournalLine& line, const std::string& call, const std::string& firstArgument = "");
-
 // Waits until the bar's thread takes messages again: a sent message is answered only
 // after the handler that runs now has returned.
 bool WaitUntilBarIsIdle(HWND bar);
 
-// The notification-area icon windows on screen (Wine's standalone tray, one child each).
-std::vector<HWND> TrayIconWindows();
 // An icon window that is not among `before`, waited for up to `milliseconds`; null when none.
 HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD milliseconds);
 POINT CenterOf(HWND window);

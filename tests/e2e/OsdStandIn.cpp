@@ -9,24 +9,18 @@
 #include <cstdio>
 #include <string>
 
+#include "TestSupport.h"
+
 namespace {
 
 constexpr UINT kNoticeMessage = 0x677;
 
 std::wstring g_log;
 
-double CounterMilliseconds() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 // Each line is written whole and the file closed again, so a reader never sees half a line.
 void Append(WPARAM wParam, LPARAM lParam) {
     char line[96];
-    const int length = std::snprintf(line, sizeof(line), "%.3f 0x%X 0x%X\n", CounterMilliseconds(),
+    const int length = std::snprintf(line, sizeof(line), "%.3f 0x%X 0x%X\n", testsupport::CounterMilliseconds(),
                                      static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));
     HANDLE file = CreateFileW(g_log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               0, nullptr);

@@ -12,7 +12,9 @@
 using e2e::BarControl;
 using e2e::BarRun;
 using e2e::CallText;
+using e2e::IsCall;
 using e2e::JournalLine;
+using e2e::MachineProfile;
 using testsupport::ChildProcess;
 
 namespace {
@@ -20,27 +22,12 @@ namespace {
 constexpr DWORD kStartTimeout = 30000;
 constexpr double kPause = 50.0;
 
-bool Touches(const JournalLine& line, const std::string& call, const std::string& reg) {
-    return line.call == call && !line.arguments.empty() && line.arguments[0] == reg;
-}
-
 // The journal from the report request "GetLong32 0x200 0x80" on; empty when there is none.
 std::vector<JournalLine> FromReportRequest(const std::vector<JournalLine>& journal) {
     const auto request = std::find_if(journal.begin(), journal.end(), [](const JournalLine& l) {
         return CallText(l) == "GetLong32 0x200 0x80 -> 0x0";
     });
     return {request, journal.end()};
-}
-
-std::string Profile(const std::string& supportBytes, const std::string& more = "") {
-    return "[Machine]\r\nSupportBytes=" + supportBytes + "\r\n" + more;
-}
-
-std::string Repeat(int count, const std::string& value) {
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += (i ? " " : "") + value;
-    return text;
 }
 
 int Width(HWND window) {
@@ -66,7 +53,7 @@ struct ByteReads {
 TEST(SupportByteHandshake, RetriesAndAcknowledgesWithItsPauses) {
     // Version 6.1, which keeps button 1 as the controller reports it.
     e2e::WineVersionForBar windows7(L"win7");
-    BarRun run(Profile("1 1 1 1", "CountZeroReads=3\r\nByteZeroReads=0 2 0 11\r\n"));
+    BarRun run(MachineProfile("1 1 1 1", "CountZeroReads=3\r\nByteZeroReads=0 2 0 11\r\n"));
     const ChildProcess& bar = run.Start();
     HWND window = run.WaitForStartedBar(bar, kStartTimeout);
     ASSERT_NE(window, nullptr);
@@ -99,7 +86,7 @@ TEST(SupportByteHandshake, RetriesAndAcknowledgesWithItsPauses) {
     ASSERT_EQ(actual, expected);
     // Nothing touches the mailbox after the last acknowledge.
     for (size_t i = expected.size(); i < journal.size(); ++i)
-        EXPECT_FALSE(Touches(journal[i], "ReadEC", "0x75A") || Touches(journal[i], "WriteEC", "0x75A"))
+        EXPECT_FALSE(IsCall(journal[i], "ReadEC", "0x75A") || IsCall(journal[i], "WriteEC", "0x75A"))
             << CallText(journal[i]);
 
     auto gap = [&](size_t from, size_t to) { return journal[to].milliseconds - journal[from].milliseconds; };
@@ -147,7 +134,7 @@ TEST(SupportByteHandshake, RetriesAndAcknowledgesWithItsPauses) {
 // Support Byte Count error", and the program ends without its running bit.
 TEST(SupportByteHandshake, CountThatNeverComesEndsTheProgram) {
     // The machine would give the count on a twelfth read.
-    BarRun run(Profile("1 1 1", "CountZeroReads=11\r\nReg75B=0x01\r\n"));
+    BarRun run(MachineProfile("1 1 1", "CountZeroReads=11\r\nReg75B=0x01\r\n"));
     const ChildProcess& bar = run.Start();
     HWND window = BarRun::WaitForBarWindow(bar, kStartTimeout);
     ASSERT_NE(window, nullptr);
@@ -188,12 +175,12 @@ TEST(SupportByteHandshake, CountThatNeverComesEndsTheProgram) {
     ASSERT_FALSE(journal.empty()) << "no report request";
     std::vector<const JournalLine*> reads;
     for (const JournalLine& line : journal) {
-        EXPECT_FALSE(Touches(line, "WriteEC", "0x75A")) << "acknowledged: " << CallText(line);
-        if (Touches(line, "WriteEC", "0x75B")) {
+        EXPECT_FALSE(IsCall(line, "WriteEC", "0x75A")) << "acknowledged: " << CallText(line);
+        if (IsCall(line, "WriteEC", "0x75B")) {
             EXPECT_EQ(std::stoul(line.arguments.at(1), nullptr, 16) & 0x80, 0u)
                 << "running bit set: " << CallText(line);
         }
-        if (Touches(line, "ReadEC", "0x75A"))
+        if (IsCall(line, "ReadEC", "0x75A"))
             reads.push_back(&line);
     }
     ASSERT_EQ(reads.size(), 11u);
@@ -219,17 +206,17 @@ TEST_P(SupportByteCount, DecidesTheCrtInDetectButtonAndTheBarWidth) {
     const CountCase& c = GetParam();
     // Version 6.1, which keeps buttons 1 and 6 as the controller reports them.
     e2e::WineVersionForBar windows7(L"win7");
-    BarRun run(Profile(Repeat(c.count, "1"), "Query2500=" + std::to_string(c.query2500) + "\r\n"));
+    BarRun run(MachineProfile(e2e::AllSupported(c.count), "Query2500=" + std::to_string(c.query2500) + "\r\n"));
     const ChildProcess& bar = run.Start();
     HWND window = run.WaitForStartedBar(bar, kStartTimeout);
     ASSERT_NE(window, nullptr);
 
     const auto journal = FromReportRequest(run.Journal());
     const auto reads = std::count_if(journal.begin(), journal.end(),
-                                     [](const JournalLine& l) { return Touches(l, "ReadEC", "0x75A"); });
+                                     [](const JournalLine& l) { return IsCall(l, "ReadEC", "0x75A"); });
     EXPECT_EQ(reads, 1 + c.count) << "the count and one read a byte";
     const auto queries = std::count_if(journal.begin(), journal.end(),
-                                       [](const JournalLine& l) { return Touches(l, "GetLong32", "0x2500"); });
+                                       [](const JournalLine& l) { return IsCall(l, "GetLong32", "0x2500"); });
     EXPECT_EQ(queries, c.crtInDetectShown ? 1 : 0);
 
     const auto controls = e2e::BarControls(window);
@@ -262,7 +249,7 @@ class SupportByteWindowsVersion : public ::testing::TestWithParam<VersionCase> {
 TEST_P(SupportByteWindowsVersion, DecidesBluetoothAnd3G) {
     const VersionCase& c = GetParam();
     e2e::WineVersionForBar version(testsupport::Utf8ToWide(c.wineVersion));
-    BarRun run(Profile(Repeat(6, "1")));
+    BarRun run(MachineProfile(e2e::AllSupported(6)));
     const ChildProcess& bar = run.Start();
     HWND window = run.WaitForStartedBar(bar, kStartTimeout);
     ASSERT_NE(window, nullptr);

@@ -9,56 +9,36 @@ namespace {
 // The id that the system's message-box template gives its text control.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-std::wstring WindowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(length + 1, L'\0');
-    text.resize(GetWindowTextW(window, text.data(), length + 1));
-    return text;
-}
-
-std::wstring ClassName(HWND window) {
-    WCHAR name[64] = L"";
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-struct Search {
-    DWORD processId;
-    std::vector<MessageBoxInfo> boxes;
-};
-
 BOOL CALLBACK CollectButton(HWND child, LPARAM lParam) {
     auto* box = reinterpret_cast<MessageBoxInfo*>(lParam);
-    if (ClassName(child) == L"Button" && IsWindowVisible(child))
+    if (WindowClassName(child) == L"Button" && IsWindowVisible(child))
         box->buttons.push_back(WindowText(child));
     return TRUE;
 }
 
-BOOL CALLBACK CollectBox(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || ClassName(window) != L"#32770" || !IsWindowVisible(window))
-        return TRUE;
-    HWND text = GetDlgItem(window, kMessageBoxTextId);
-    if (!text)
-        return TRUE;
+// A message box is a dialog with the text control of the system's template.
+bool IsMessageBox(HWND window) {
+    return IsShownDialog(window) && GetDlgItem(window, kMessageBoxTextId) != nullptr;
+}
+
+MessageBoxInfo ReadMessageBox(HWND window) {
     MessageBoxInfo box;
     box.window = window;
     box.caption = WindowText(window);
-    box.text = WindowText(text);
+    box.text = WindowText(GetDlgItem(window, kMessageBoxTextId));
     box.topmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     EnumChildWindows(window, CollectButton, reinterpret_cast<LPARAM>(&box));
-    search->boxes.push_back(box);
-    return TRUE;
+    return box;
 }
 
 }  // namespace
 
 std::vector<MessageBoxInfo> FindMessageBoxes(DWORD processId) {
-    Search search{processId, {}};
-    EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
-    return search.boxes;
+    std::vector<MessageBoxInfo> boxes;
+    for (HWND window : TopLevelWindowsOf(processId))
+        if (IsMessageBox(window))
+            boxes.push_back(ReadMessageBox(window));
+    return boxes;
 }
 
 std::vector<MessageBoxInfo> WaitForMessageBoxes(DWORD processId, DWORD milliseconds) {

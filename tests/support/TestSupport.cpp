@@ -54,6 +54,55 @@ std::wstring ReadWholeFile(const std::wstring& path) {
     return Utf8ToWide(bytes);
 }
 
+double CounterMilliseconds() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+std::wstring WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(length + 1, L'\0');
+    text.resize(GetWindowTextW(window, text.data(), length + 1));
+    return text;
+}
+
+std::wstring WindowClassName(HWND window) {
+    WCHAR name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+bool IsShownDialog(HWND window) {
+    return IsWindowVisible(window) && WindowClassName(window) == L"#32770";
+}
+
+namespace {
+
+struct ProcessWindows {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<ProcessWindows*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId)
+        search->windows.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+    ProcessWindows search{processId, {}};
+    EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
 void CopyFolder(const std::wstring& from, const std::wstring& to) {
     std::wstring source = from + L'\0' + L'\0';
     std::wstring target = to + L'\0' + L'\0';

@@ -1,10 +1,11 @@
 // Helpers that the tests share: where the built programs are, scratch folders, child
-// processes and small files.
+// processes, small files, one clock for every process, and the windows of a process.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -75,5 +76,37 @@ bool WaitUntil(Condition condition, DWORD milliseconds) {
 
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
+
+// The performance counter in milliseconds: one clock for every process of the system, so that
+// a test and the programs it starts can compare their moments.
+double CounterMilliseconds();
+
+// The caption (or text) of a window, of this process or another, and the name of its class.
+std::wstring WindowText(HWND window);
+std::wstring WindowClassName(HWND window);
+
+// Whether the window is a dialog of the system's dialog class ("#32770") that is on screen, as
+// message boxes and the bar's own prompts are.
+bool IsShownDialog(HWND window);
+
+// The top-level windows that threads of `processId` own now, front to back.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
+// The first top-level window of `processId` that `accept` takes; null when there is none.
+template <typename Accept>
+HWND FindTopLevelWindow(DWORD processId, Accept accept) {
+    for (HWND window : TopLevelWindowsOf(processId))
+        if (accept(window))
+            return window;
+    return nullptr;
+}
+
+// FindTopLevelWindow, asked until it finds one or `milliseconds` have passed.
+template <typename Accept>
+HWND WaitForTopLevelWindow(DWORD processId, Accept accept, DWORD milliseconds) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopLevelWindow(processId, accept)) != nullptr; }, milliseconds);
+    return found;
+}
 
 }  // namespace testsupport

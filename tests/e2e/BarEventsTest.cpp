@@ -157,6 +157,19 @@ protected:
 
     void PostIconMessage(UINT mouseMessage) { PostMessageW(bar, e2e::TrayNotifyMessage(), kIconId, mouseMessage); }
 
+    // The icon's right press, posted with the cursor at `at`; the bar's menu once it shows.
+    // The test's own menus, just closed, leave their activation to come back late from the
+    // X server, where it would take the foreground from the bar and close the bar's menu at
+    // once; the foreground is settled on the bar first, as the bar itself would take it.
+    HWND OpenMenuAt(POINT at) {
+        SetForegroundWindow(bar);
+        WaitUntil([&] { return GetForegroundWindow() == bar; }, 2000);
+        Sleep(300);
+        e2e::MoveCursor(at);
+        PostIconMessage(WM_RBUTTONDOWN);
+        return e2e::WaitForPopupMenu(bar_->ProcessId(), 5000);
+    }
+
     std::unique_ptr<BarRun> run_;
     const ChildProcess* bar_ = nullptr;
     HWND bar = nullptr;
@@ -452,9 +465,7 @@ TEST_F(BarIconMenu, RightPressOpensTheQuitMenuAtTheCursorAndEscapeClosesIt) {
     const size_t before = run_->Journal().size();
     const size_t iconsBefore = e2e::TrayIconWindows().size();
 
-    e2e::MoveCursor(at);
-    PostIconMessage(WM_RBUTTONDOWN);
-    HWND menu = e2e::WaitForPopupMenu(bar_->ProcessId(), 5000);
+    HWND menu = OpenMenuAt(at);
     ASSERT_NE(menu, nullptr) << "no menu";
     const RECT rect = WindowRect(menu);
     EXPECT_EQ(rect.right, at.x);
@@ -479,9 +490,7 @@ TEST_F(BarIconMenu, QuitIsTheDefaultItem) {
     const e2e::ScreenImage quitDefault = e2e::CaptureOwnMenu(L"Quit", true, at);
     ASSERT_FALSE(quitDefault.pixels.empty());
 
-    e2e::MoveCursor(at);
-    PostIconMessage(WM_RBUTTONDOWN);
-    HWND menu = e2e::WaitForPopupMenu(bar_->ProcessId(), 5000);
+    HWND menu = OpenMenuAt(at);
     ASSERT_NE(menu, nullptr) << "no menu";
     Sleep(200);
     const e2e::ScreenImage shown = e2e::CaptureWindow(menu);

@@ -1,7 +1,5 @@
 // The bar's look: every paint composes the whole surface anew and hands it to the system as
 // the layered window's per-pixel-alpha image.
-#include <algorithm>
-
 #include "bar/BarSurface.h"
 #include "bar/ButtonSet.h"
 #include "bar/NewVanteloDlg.h"

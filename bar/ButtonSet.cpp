@@ -55,15 +55,20 @@ bool TakesACell(int entry) {
     return g_supportBytes[entry] > 0;
 }
 
-// One byte after the count: read, pause, and up to ten paced retries while it is not above 0.
-int ReadSupportByte() {
-    int value = ReadMailbox();
-    Pause();
+// Up to ten more reads, each after a pause, while the value read is not above 0.
+int RetryWhileNotPositive(int value) {
     for (int retry = 0; retry < kRetries && value <= 0; ++retry) {
         Pause();
         value = ReadMailbox();
     }
     return value;
+}
+
+// One byte after the count: read, pause, then the retries.
+int ReadSupportByte() {
+    const int value = ReadMailbox();
+    Pause();
+    return RetryWhileNotPositive(value);
 }
 
 void FailCount(CNewVanteloDlg* dialog) {
@@ -82,11 +87,7 @@ void ReadSupportBytes(CNewVanteloDlg* dialog) {
     Pause();
 
     g_nButtonTotal = 0;
-    g_nButtonTotal = ReadMailbox();
-    for (int retry = 0; retry < kRetries && g_nButtonTotal <= 0; ++retry) {
-        Pause();
-        g_nButtonTotal = ReadMailbox();
-    }
+    g_nButtonTotal = RetryWhileNotPositive(ReadMailbox());
     if (g_nButtonTotal <= 0) {
         FailCount(dialog);
         return;

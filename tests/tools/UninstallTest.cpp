@@ -1,10 +1,14 @@
 // Uninstall run as a process with a recording program in place of the system folder's
-// msiexec.exe: what the installer is started with, and that the launcher does not wait.
+// msiexec.exe: what the installer is started with, and that the launcher does not wait. And
+// where the installer is looked for when the system folder lookups fail, with replaced calls.
 #include <gtest/gtest.h>
+
+#include <shlobj.h>
 
 #include <sstream>
 #include <string>
 
+#include "InstallerPath.h"
 #include "TestSupport.h"
 
 using testsupport::ChildProcess;
@@ -116,5 +120,106 @@ INSTANTIATE_TEST_SUITE_P(
         LaunchCase{"ArgumentsIgnored", true, "[ProductCode]\r\nCode=" + testsupport::WideToUtf8(kCode) + "\r\n",
                    L" /x {00000000-0000-0000-0000-000000000000} extra", kCode}),
     [](const ::testing::TestParamInfo<LaunchCase>& info) { return info.param.label; });
+
+// What the replaced platform calls answer and what they were asked, for one case.
+struct FakeSystem {
+    FakeSystem(BOOL folderResult, const wchar_t* folder, UINT directoryResult, const wchar_t* directory)
+        : specialFolderResult(folderResult),
+          specialFolder(folder),
+          systemDirectoryResult(directoryResult),
+          systemDirectory(directory) {}
+
+    BOOL specialFolderResult;
+    std::wstring specialFolder;
+    UINT systemDirectoryResult;  // 0: failure; beyond MAX_PATH: the buffer was too small
+    std::wstring systemDirectory;
+
+    int askedFolder = -1;
+    BOOL askedCreate = TRUE;
+    int starts = 0;
+    std::wstring startedFile;
+    std::wstring startedParameters;
+    bool verbOrDirectoryGiven = false;
+    INT startedShow = -1;
+};
+
+FakeSystem* g_fake = nullptr;
+
+BOOL WINAPI FakeSpecialFolderPath(HWND, LPWSTR path, int folder, BOOL create) {
+    g_fake->askedFolder = folder;
+    g_fake->askedCreate = create;
+    lstrcpynW(path, g_fake->specialFolder.c_str(), MAX_PATH);
+    return g_fake->specialFolderResult;
+}
+
+UINT WINAPI FakeSystemDirectory(LPWSTR path, UINT size) {
+    if (g_fake->systemDirectoryResult != 0 && g_fake->systemDirectoryResult < size)
+        lstrcpynW(path, g_fake->systemDirectory.c_str(), size);
+    return g_fake->systemDirectoryResult;
+}
+
+HINSTANCE WINAPI FakeShellExecute(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show) {
+    ++g_fake->starts;
+    g_fake->startedFile = file;
+    g_fake->startedParameters = parameters;
+    g_fake->verbOrDirectoryGiven = verb != nullptr || directory != nullptr;
+    g_fake->startedShow = show;
+    return reinterpret_cast<HINSTANCE>(42);
+}
+
+constexpr uninstall::LauncherCalls kFakeCalls = {FakeSpecialFolderPath, FakeSystemDirectory, FakeShellExecute};
+
+struct LookupCase {
+    const char* label;
+    BOOL specialFolderResult;
+    const wchar_t* specialFolder;
+    UINT systemDirectoryResult;
+    const wchar_t* systemDirectory;
+    const wchar_t* expectedInstaller;  // empty: nothing may be started
+};
+
+class InstallerLookup : public ::testing::TestWithParam<LookupCase> {};
+
+TEST_P(InstallerLookup, StartsTheSystemFoldersInstallerOrNothing) {
+    const LookupCase& c = GetParam();
+    FakeSystem fake(c.specialFolderResult, c.specialFolder, c.systemDirectoryResult, c.systemDirectory);
+    g_fake = &fake;
+    uninstall::StartRemoval(kFakeCalls, L"{CODE}");
+    g_fake = nullptr;
+
+    EXPECT_EQ(fake.askedFolder, CSIDL_SYSTEM);
+    EXPECT_EQ(fake.askedCreate, FALSE);
+    const std::wstring expected = c.expectedInstaller;
+    if (expected.empty()) {
+        EXPECT_EQ(fake.starts, 0) << "started " << testsupport::WideToUtf8(fake.startedFile);
+        return;
+    }
+    ASSERT_EQ(fake.starts, 1);
+    EXPECT_EQ(fake.startedFile, expected);
+    EXPECT_EQ(fake.startedParameters, L" /x {CODE}");
+    EXPECT_FALSE(fake.verbOrDirectoryGiven);
+    EXPECT_EQ(fake.startedShow, SW_SHOWNORMAL);
+}
+
+INSTANTIATE_TEST_SUITE_P(SystemFolder, InstallerLookup,
+                         ::testing::Values(LookupCase{"SpecialFolder", TRUE, L"C:\\windows\\system32", 11, L"D:\\other",
+                                                      L"C:\\windows\\system32\\msiexec.exe"},
+                                           LookupCase{"SpecialFolderFailsSystemDirectory", FALSE, L"", 9, L"D:\\system",
+                                                      L"D:\\system\\msiexec.exe"},
+                                           LookupCase{"SpecialFolderEmptySystemDirectory", TRUE, L"", 9, L"D:\\system",
+                                                      L"D:\\system\\msiexec.exe"},
+                                           LookupCase{"BothFailNothingStarted", FALSE, L"", 0, L"", L""},
+                                           LookupCase{"SystemDirectoryTooLongNothingStarted", FALSE, L"", MAX_PATH + 40,
+                                                      L"", L""}),
+                         [](const ::testing::TestParamInfo<LookupCase>& info) { return info.param.label; });
+
+TEST(InstallerLookup, EmptyCodeGivesTheRemovalSwitchAlone) {
+    FakeSystem fake(TRUE, L"C:\\sys", 0, L"");
+    g_fake = &fake;
+    uninstall::StartRemoval(kFakeCalls, L"");
+    g_fake = nullptr;
+    ASSERT_EQ(fake.starts, 1);
+    EXPECT_EQ(fake.startedParameters, L" /x ");
+}
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace tamsil {
 
@@ -78,6 +79,33 @@ void Initialise(MachineState* state, const Profile& profile) {
 
 bool HoldsMachine(const MachineState& state) {
     return state.magic == kStateMagic && state.version == kStateVersion && state.size == sizeof(MachineState);
+}
+
+// The counts and indexes of the state that index its arrays. A file of the right layout can
+// still hold any bytes (left by a crash, another build or anyone who can write the file), so
+// these are checked before the state is used; the journal names a field that fails.
+enum class CheckedField : uint32_t { kByteCount, kMailboxPhase, kMailboxIndex, kEventFirst, kEventCount, kNone };
+
+constexpr const char* kCheckedFieldNames[] = {"SupportByteCount", "MailboxPhase", "MailboxIndex", "EventFirst",
+                                              "EventCount"};
+static_assert(std::size(kCheckedFieldNames) == static_cast<size_t>(CheckedField::kNone), "one name per field");
+
+const char* CheckedFieldName(uint32_t field) {
+    return field < std::size(kCheckedFieldNames) ? kCheckedFieldNames[field] : "unknown field";
+}
+
+CheckedField FieldOutOfBounds(const MachineState& state) {
+    if (state.profile.byteCount > kMaxSupportBytes)
+        return CheckedField::kByteCount;
+    if (state.mailboxPhase > MailboxPhase::kBytes)
+        return CheckedField::kMailboxPhase;
+    if (state.mailboxPhase == MailboxPhase::kBytes && state.mailboxIndex >= state.profile.byteCount)
+        return CheckedField::kMailboxIndex;
+    if (state.eventFirst >= kEventCapacity)
+        return CheckedField::kEventFirst;
+    if (state.eventCount > kEventCapacity)
+        return CheckedField::kEventCount;
+    return CheckedField::kNone;
 }
 
 // Microseconds since the origin, never less than the last stamp handed out.
@@ -233,6 +261,9 @@ std::string FormatJournalEntry(const JournalEntry& entry) {
         case JournalCall::kPost:
             std::snprintf(rest, room, "Post 0x%X", entry.first);
             break;
+        case JournalCall::kReset:
+            std::snprintf(rest, room, "Reset %s out of bounds", CheckedFieldName(entry.first));
+            break;
         default:
             std::snprintf(rest, room, "Unknown");
             break;
@@ -269,7 +300,9 @@ std::unique_ptr<Machine> Machine::Open(const std::wstring& path, const Profile* 
         *error = "cannot map the machine file";
         return nullptr;
     }
-    if (!HoldsMachine(*machine->state_)) {
+    const bool holdsMachine = HoldsMachine(*machine->state_);
+    const CheckedField damaged = holdsMachine ? FieldOutOfBounds(*machine->state_) : CheckedField::kNone;
+    if (!holdsMachine || damaged != CheckedField::kNone) {
         Profile profile;
         if (creation)
             profile = *creation;
@@ -277,6 +310,8 @@ std::unique_ptr<Machine> Machine::Open(const std::wstring& path, const Profile* 
             return nullptr;
         Initialise(machine->state_, profile);
     }
+    if (damaged != CheckedField::kNone)
+        machine->Append(JournalCall::kReset, static_cast<uint32_t>(damaged));
     return machine;
 }
 

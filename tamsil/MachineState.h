@@ -25,7 +25,9 @@ constexpr uint32_t kJournalCapacity = 8192;
 // Where the support-byte report stands.
 enum class MailboxPhase : uint32_t { kIdle, kCount, kBytes };
 
-enum class JournalCall : uint32_t { kInitTamsilIO, kGetLong32, kReadEC, kWriteEC, kEventInit, kEvent, kPost };
+// kReset: the machine found in the file was out of its bounds and made afresh; `first` says
+// which field (Machine.cpp names them).
+enum class JournalCall : uint32_t { kInitTamsilIO, kGetLong32, kReadEC, kWriteEC, kEventInit, kEvent, kPost, kReset };
 
 struct JournalEntry {
     uint64_t stamp;  // microseconds since the machine was made or reset

@@ -3,6 +3,7 @@
 // call journal.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
 #include <regex>
 #include <string>
@@ -184,6 +185,109 @@ TEST(Startup, FileOfAnotherLayoutIsMadeAfresh) {
     EXPECT_EQ(ec.ReadEC(0x79B, 0), 1u);
     EXPECT_EQ(ec.ReadEC(0x75A, 0), 0u);
     EXPECT_EQ(scope.Open()->Journal().size(), 2u);
+}
+
+// One field of the machine file overwritten at its place, as damage or a stale file leaves it.
+struct Patch {
+    size_t offset;
+    uint32_t value;
+};
+
+constexpr size_t kByteCountOffset = offsetof(tamsil::MachineState, profile) + offsetof(tamsil::Profile, byteCount);
+constexpr size_t kPhaseOffset = offsetof(tamsil::MachineState, mailboxPhase);
+constexpr size_t kIndexOffset = offsetof(tamsil::MachineState, mailboxIndex);
+constexpr size_t kEventFirstOffset = offsetof(tamsil::MachineState, eventFirst);
+constexpr size_t kEventCountOffset = offsetof(tamsil::MachineState, eventCount);
+constexpr uint32_t kBytesPhase = static_cast<uint32_t>(tamsil::MailboxPhase::kBytes);
+
+void PatchFile(const std::wstring& path, const std::vector<Patch>& patches) {
+    tamsil::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    for (const Patch& patch : patches) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(patch.offset);
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(file.Get(), &patch.value, sizeof(patch.value), &written, &at));
+        ASSERT_EQ(written, sizeof(patch.value));
+    }
+}
+
+struct DamageCase {
+    const char* label;
+    std::vector<Patch> patches;
+    const char* resetLine;  // null: the values are within their bounds and kept
+};
+
+class MachineFile : public ::testing::TestWithParam<DamageCase> {};
+
+// The register written before the damage tells a kept machine from a reset one; the mailbox
+// read and the event delivery would go past their arrays if the damage were used.
+TEST_P(MachineFile, CountOrIndexOutOfBoundsResetsTheMachine) {
+    const DamageCase& c = GetParam();
+    MachineScope scope;
+    scope.Open()->SetRegister(0x79B, 0x5A);
+    PatchFile(scope.MachineFile(), c.patches);
+
+    TamsilEC ec;
+    const unsigned held = ec.ReadEC(0x79B, 0);
+    ec.ReadEC(kMailbox, 0);
+    std::unique_ptr<tamsil::Machine> machine = scope.Open();
+    const std::vector<std::string> journal = machine->Journal();
+    size_t delivered = 0;
+    machine->DeliverEvents([&delivered](uint32_t) {
+        ++delivered;
+        return true;
+    });
+
+    if (!c.resetLine) {
+        EXPECT_EQ(held, 0x5Au) << "a machine within its bounds is kept";
+        ASSERT_EQ(journal.size(), 2u);
+        EXPECT_EQ(tamsiltest::WithoutStamp(journal[0]), "ReadEC 0x79B -> 0x5A");
+        return;
+    }
+    EXPECT_EQ(held, 0u) << "the default machine's register";
+    EXPECT_EQ(delivered, 0u);
+    ASSERT_EQ(journal.size(), 3u);
+    EXPECT_GE(tamsiltest::Stamp(journal[0]), 0.0) << journal[0];
+    EXPECT_EQ(tamsiltest::WithoutStamp(journal[0]), c.resetLine);
+    EXPECT_EQ(tamsiltest::WithoutStamp(journal[2]), "ReadEC 0x75A -> 0x0") << "the reset machine reports nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, MachineFile,
+    ::testing::Values(
+        DamageCase{"ByteCountPastTheMost",
+                   {{kByteCountOffset, tamsil::kMaxSupportBytes + 1}},
+                   "Reset SupportByteCount out of bounds"},
+        DamageCase{"ByteCountAtTheMostKept", {{kByteCountOffset, tamsil::kMaxSupportBytes}}, nullptr},
+        DamageCase{"UnknownMailboxPhase", {{kPhaseOffset, kBytesPhase + 1}}, "Reset MailboxPhase out of bounds"},
+        DamageCase{"MailboxIndexAtTheCount",
+                   {{kPhaseOffset, kBytesPhase}, {kIndexOffset, 19}},
+                   "Reset MailboxIndex out of bounds"},
+        DamageCase{"MailboxIndexOfTheLastByteKept", {{kPhaseOffset, kBytesPhase}, {kIndexOffset, 18}}, nullptr},
+        DamageCase{"MailboxIndexFarOut",
+                   {{kPhaseOffset, kBytesPhase}, {kIndexOffset, 0x7FFFFFFF}},
+                   "Reset MailboxIndex out of bounds"},
+        DamageCase{"EventFirstPastTheQueue",
+                   {{kEventFirstOffset, 0x40000000}, {kEventCountOffset, 1}},
+                   "Reset EventFirst out of bounds"},
+        DamageCase{"EventCountPastTheQueue",
+                   {{kEventCountOffset, tamsil::kEventCapacity + 1}},
+                   "Reset EventCount out of bounds"},
+        DamageCase{"FullQueueKept", {{kEventCountOffset, tamsil::kEventCapacity}}, nullptr}),
+    [](const ::testing::TestParamInfo<DamageCase>& info) { return info.param.label; });
+
+TEST(MachineFile, ResetUsesTheNamedProfile) {
+    MachineScope scope;
+    scope.Open();
+    PatchFile(scope.MachineFile(), {{kEventCountOffset, 0xFFFFFFFF}});
+    scope.UseProfile("[Machine]\nReg79B=1\n");
+    TamsilEC ec;
+    EXPECT_EQ(ec.ReadEC(0x79B, 0), 1u);
+    const std::vector<std::string> journal = scope.Open()->Journal();
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(tamsiltest::WithoutStamp(journal[0]), "Reset EventCount out of bounds");
 }
 
 TEST(Events, ArePostedToTheBoundWindowInOrderWithTheCodeInWParam) {

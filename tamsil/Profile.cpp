@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "tamsil/Handle.h"
 #include "tamsil/Numbers.h"
 
 namespace tamsil {
@@ -178,17 +179,15 @@ bool ParseProfile(const std::string& text, Profile* profile, std::string* error)
 }
 
 bool LoadProfile(const std::wstring& path, Profile* profile, std::string* error) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         *error = "cannot open the profile";
         return false;
     }
     std::string text(kMaxProfileSize + 1, '\0');
     DWORD size = 0;
-    const BOOL read = ReadFile(file, &text[0], kMaxProfileSize + 1, &size, nullptr);
-    CloseHandle(file);
-    if (!read) {
+    if (!ReadFile(file.Get(), &text[0], kMaxProfileSize + 1, &size, nullptr)) {
         *error = "cannot read the profile";
         return false;
     }

@@ -7,6 +7,8 @@
 
 #include <cwchar>
 
+#include "tamsil/Handle.h"
+
 namespace {
 
 // The target name as the runtime start-up cut it from the command line.
@@ -22,22 +24,27 @@ void UpperCaseAscii(LPWSTR text) {
             *text = static_cast<WCHAR>(*text - L'a' + L'A');
 }
 
+// Puts the base name of the process's executable into `name` (MAX_PATH characters), which
+// keeps what it held when the name cannot be read; false when the process cannot be opened or
+// its module list cannot be read.
+bool ReadProcessName(DWORD processId, LPWSTR name) {
+    const tamsil::UniqueHandle process(OpenProcess(kQueryAccess, FALSE, processId));
+    if (!process)
+        return false;
+    HMODULE executable = nullptr;
+    DWORD bytesNeeded = 0;
+    if (!EnumProcessModules(process.Get(), &executable, sizeof(executable), &bytesNeeded))
+        return false;
+    GetModuleBaseNameW(process.Get(), executable, name, MAX_PATH);
+    return true;
+}
+
 BOOL CALLBACK CloseMatchingWindowProc(HWND window, LPARAM) {
     WCHAR processName[MAX_PATH] = L"<unknown>";
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-
-    HANDLE process = OpenProcess(kQueryAccess, FALSE, processId);
-    if (!process)
+    if (!ReadProcessName(processId, processName))
         return TRUE;
-    HMODULE executable = nullptr;
-    DWORD bytesNeeded = 0;
-    if (!EnumProcessModules(process, &executable, sizeof(executable), &bytesNeeded)) {
-        CloseHandle(process);
-        return TRUE;
-    }
-    GetModuleBaseNameW(process, executable, processName, MAX_PATH);
-    CloseHandle(process);
 
     UpperCaseAscii(processName);
     UpperCaseAscii(g_pszTargetModule);

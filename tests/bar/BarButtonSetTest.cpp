@@ -7,9 +7,12 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "BarDialogRun.h"
+#include "ImportRedirect.h"
+#include "SampleSkinSurface.h"
 #include "bar/ButtonSet.h"
 #include "bar/SkinLayout.h"
 
@@ -41,12 +44,49 @@ std::map<int, std::wstring> ToolTexts(CNewVanteloDlg& bar) {
     return texts;
 }
 
+// The labels as the bar's table gives them, by control id: the power feature's by the Pemro
+// answer, the radio's by the Windows version, the CRT-in-detect button's only when it exists.
+std::map<int, std::wstring> ExpectedLabels(bool pemro, bool windows8, bool crtInDetect) {
+    std::map<int, std::wstring> labels{{1000, L"BlueTooth on / off"},
+                                       {1001, L"Sleep"},
+                                       {1002, pemro ? L"Ambrio on / off" : L"Verdel on / off"},
+                                       {1003, L"CRT / LCD Switch"},
+                                       {1004, windows8 ? L"Radio on / off" : L"Wireless on / off"},
+                                       {1005, L"3G on  / off"},
+                                       {1006, L"Webcam on / off"},
+                                       {1007, L"Mute"},
+                                       {1008, L"Volume down"},
+                                       {1009, L"Volume up"},
+                                       {1010, L"Brightness down"},
+                                       {1011, L"Brightness up"},
+                                       {1012, L"Caps Lock On/Off"},
+                                       {1013, L"Num Lock On/Off"},
+                                       {1014, L"Scroll Lock On/Off"},
+                                       {1015, L"Auto Adjust"},
+                                       {1016, L"White balance"},
+                                       {1017, L"Panel set default"},
+                                       {1100, L"Hide to system tray"}};
+    if (crtInDetect)
+        labels[1018] = L"CRT in detect";
+    return labels;
+}
+
+// The system version that the bar is told: 6.2, in place of this system's.
+BOOL WINAPI ReportWindows8(OSVERSIONINFOW* version) {
+    version->dwMajorVersion = 6;
+    version->dwMinorVersion = 2;
+    version->dwBuildNumber = 9200;
+    version->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    version->szCSDVersion[0] = 0;
+    return TRUE;
+}
+
 struct ToolTipCase {
     const char* label;
     int count;
     const char* answers;
-    int tools;
-    std::wstring control1002, control1018;  // empty: no tool
+    bool windows8;
+    bool crtInDetect;
 };
 
 class BarToolTips : public ::testing::TestWithParam<ToolTipCase> {};
@@ -54,6 +94,11 @@ class BarToolTips : public ::testing::TestWithParam<ToolTipCase> {};
 TEST_P(BarToolTips, EveryButtonThatCanExistHasItsLabel) {
     const ToolTipCase& c = GetParam();
     BarDialogRun run(bartest::ProfileWithBytes(Ones(c.count), c.answers));
+    std::unique_ptr<bartest::ImportRedirect> version;
+    if (c.windows8) {
+        version = std::make_unique<bartest::ImportRedirect>("GetVersionExW", reinterpret_cast<void*>(&ReportWindows8));
+        ASSERT_TRUE(version->Installed());
+    }
     std::map<int, std::wstring> texts;
     COLORREF background = 1, foreground = 1;
     ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
@@ -61,14 +106,8 @@ TEST_P(BarToolTips, EveryButtonThatCanExistHasItsLabel) {
         background = static_cast<COLORREF>(bar.m_toolTip.SendMessage(TTM_GETTIPBKCOLOR));
         foreground = static_cast<COLORREF>(bar.m_toolTip.SendMessage(TTM_GETTIPTEXTCOLOR));
     }));
-    EXPECT_EQ(static_cast<int>(texts.size()), c.tools);
-    EXPECT_EQ(texts[1000], L"BlueTooth on / off");
-    EXPECT_EQ(texts[1002], c.control1002);
-    EXPECT_EQ(texts[1004], L"Wireless on / off");
-    EXPECT_EQ(texts[1005], L"3G on  / off");
-    EXPECT_EQ(texts[1017], L"Panel set default");
-    EXPECT_EQ(texts.count(1018) ? texts[1018] : L"", c.control1018);
-    EXPECT_EQ(texts[1100], L"Hide to system tray");
+    const bool pemro = std::string(c.answers).find("Query2000=1") != std::string::npos;
+    EXPECT_EQ(texts, ExpectedLabels(pemro, c.windows8, c.crtInDetect));
     EXPECT_EQ(background, RGB(255, 255, 255));
     EXPECT_EQ(foreground, RGB(0, 0, 0));
 }
@@ -77,23 +116,31 @@ INSTANTIATE_TEST_SUITE_P(
     Machines, BarToolTips,
     ::testing::Values(
         // Buttons the report leaves out are tools too; the CRT-in-detect button only when it exists.
-        ToolTipCase{"ThreeButtons", 3, "", 19, L"Verdel on / off", L""},
-        ToolTipCase{"EighteenButtons", 18, "", 19, L"Verdel on / off", L""},
-        ToolTipCase{"NineteenButtonsPemro", 19, "Query2000=1\r\n", 20, L"Ambrio on / off", L"CRT in detect"}),
+        ToolTipCase{"ThreeButtons", 3, "", false, false}, ToolTipCase{"EighteenButtons", 18, "", false, false},
+        ToolTipCase{"NineteenButtons", 19, "", false, true},
+        ToolTipCase{"NineteenButtonsPemro", 19, "Query2000=1\r\n", false, true},
+        ToolTipCase{"NineteenButtonsWindows8", 19, "", true, true}),
     [](const ::testing::TestParamInfo<ToolTipCase>& info) { return info.param.label; });
 
 // A report longer than the table and than the bar: every byte is read and acknowledged, so the
 // controller's report runs to its end, but only buttons 1 to 19 are counted, laid out and drawn.
 TEST(BarButtonSet, ReportLongerThanTheTableIsReadToItsEndAndCutToNineteenButtons) {
     BarDialogRun run(bartest::ProfileWithBytes(Ones(130)));
+    // Drawn as a bar of the nineteen function buttons that exist.
+    bartest::ExpectedSurface expected(20);
+    expected.Pieces(bartest::NineteenButtonPieces());
+    expected.Buttons(bartest::NineteenButtons());
     int acknowledges = 0, mailboxAfter = -1;
+    long difference = 0;
     ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
         for (const std::string& line : run.Journal())
             acknowledges += line.find("WriteEC 0x75A 0xFF") != std::string::npos;
         mailboxAfter = static_cast<int>(run.Machine().PeekRegister(0x75A));
         bar.InvalidateRect(nullptr);
         bar.UpdateWindow();
+        difference = bartest::FirstDifference(g_bmpSurface, expected.Surface());
     }));
+    EXPECT_EQ(difference, -1) << "first different byte of the surface";
     EXPECT_EQ(acknowledges, 131) << "the count and every byte";
     EXPECT_EQ(mailboxAfter, 0) << "the report has ended";
     EXPECT_EQ(g_nButtonTotal, 130);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BarDialogRun.h"
+#include "SampleSkinSurface.h"
 #include "bar/ButtonSet.h"
 #include "bar/SkinLayout.h"
 #include "skin/SkinImage.h"
@@ -18,60 +19,16 @@ namespace {
 
 using bartest::BarDialogRun;
 
-// The sample skin worn on this 1280-pixel screen: cells of 48 x 56, buttons of 40, so slot M
-// sits at (48 M + 4, 12).
-constexpr int kCell = 48;
-constexpr int kCellHeight = 56;
-constexpr int kSlotX = 4;
-constexpr int kSlotY = 12;
-
-struct Piece {
-    std::wstring entry;
-    int x;
-};
-
-struct ButtonAt {
-    std::wstring entry;
-    int slot;
-};
-
-// The surface as it must look: transparent black, the pieces, then the buttons.
-class ExpectedSurface {
-public:
-    explicit ExpectedSurface(int cells) {
-        LoadSkinPack(L"img\\Vantelo64.SKN");
-        surface_.Create32(cells * kCell, kCellHeight);
-    }
-
-    void Blend(const std::wstring& entry, int x, int y) {
-        MemoryBitmap picture;
-        ASSERT_EQ(LoadSkinBitmap(entry.c_str(), picture), 1) << testsupport::WideToUtf8(entry);
-        AlphaBlendBitmap(surface_, picture, x, y);
-    }
-    void Pieces(const std::vector<Piece>& pieces) {
-        for (const Piece& p : pieces)
-            Blend(L"img\\" + p.entry, p.x, 0);
-    }
-    void Buttons(const std::vector<ButtonAt>& buttons) {
-        for (const ButtonAt& b : buttons)
-            Blend(L"img\\" + b.entry, b.slot * kCell + kSlotX, kSlotY);
-    }
-    const MemoryBitmap& Surface() const { return surface_; }
-
-private:
-    MemoryBitmap surface_;
-};
-
-// Index of the first byte where the two surfaces differ, or -1.
-long FirstDifference(const MemoryBitmap& actual, const MemoryBitmap& expected) {
-    if (actual.width != expected.width || actual.height != expected.height || !actual.bits || !expected.bits)
-        return 0;
-    const long size = static_cast<long>(actual.Stride()) * actual.height;
-    for (long i = 0; i < size; ++i)
-        if (actual.bits[i] != expected.bits[i])
-            return i;
-    return -1;
-}
+using bartest::ButtonAt;
+using bartest::ExpectedSurface;
+using bartest::FirstDifference;
+using bartest::kCell;
+using bartest::kCellHeight;
+using bartest::kSlotX;
+using bartest::kSlotY;
+using bartest::NineteenButtonPieces;
+using bartest::NineteenButtons;
+using bartest::Piece;
 
 void Repaint(CNewVanteloDlg& bar) {
     bar.InvalidateRect(nullptr, TRUE);
@@ -84,29 +41,6 @@ struct CompositionCase {
     std::vector<Piece> pieces;
     std::vector<ButtonAt> buttons;
 };
-
-std::vector<Piece> NineteenButtonPieces() {
-    std::vector<Piece> pieces{{L"LeftBg.PNG", 0}};
-    for (int i = 1; i <= 18; ++i)
-        pieces.push_back({L"MiddleBg.PNG", i * kCell});
-    pieces.push_back({L"RightBg.PNG", 19 * kCell});
-    return pieces;
-}
-
-// Buttons 1 to 4 in slots 0 to 3, the CRT-in-detect button before button 5, then 5 to 18,
-// the hide button last.
-std::wstring UpPicture(int button) {
-    return L"BTN" + std::to_wstring(button) + L"_UP.PNG";
-}
-
-std::vector<ButtonAt> NineteenButtons() {
-    std::vector<ButtonAt> buttons;
-    for (int k = 1; k <= 18; ++k)
-        buttons.push_back({UpPicture(k), k < 5 ? k - 1 : k});
-    buttons.push_back({UpPicture(19), 4});
-    buttons.push_back({L"EXIT_UP.PNG", 19});
-    return buttons;
-}
 
 class BarCompositionOfCount : public ::testing::TestWithParam<CompositionCase> {};
 
@@ -150,7 +84,8 @@ TEST(BarComposition, TwoButtonsLeaveTheMiddleCellTransparentAroundItsButton) {
     ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) { Repaint(bar); }));
     for (int y = 0; y < kCellHeight; ++y)
         for (int x = kCell; x < 2 * kCell; ++x) {
-            const bool underButton = x >= kCell + kSlotX && x < kCell + kSlotX + 40 && y >= kSlotY && y < kSlotY + 40;
+            const bool underButton = x >= kCell + kSlotX && x < kCell + kSlotX + bartest::kButtonSize && y >= kSlotY &&
+                                     y < kSlotY + bartest::kButtonSize;
             if (underButton)
                 continue;
             uint32_t pixel;
@@ -213,12 +148,16 @@ TEST(BarComposition, FirstPaintLayersTheBarAndTheScreenShowsTheSurface) {
         [&](CNewVanteloDlg& bar) {
             styleShown = bar.GetExStyle();
             Repaint(bar);
-            BarDialogRun::Pump(300);
             RECT window;
             bar.GetWindowRect(&window);
-            HDC dc = GetDC(nullptr);
-            screen = CompareOpaquePixels(dc, {window.left, window.top});
-            ReleaseDC(nullptr, dc);
+            // The X server shows the presented pixels a moment later; until then, or for good
+            // when the presentation is wrong, some opaque pixel differs.
+            BarDialogRun::Pump(10000, [&] {
+                HDC dc = GetDC(nullptr);
+                screen = CompareOpaquePixels(dc, {window.left, window.top});
+                ReleaseDC(nullptr, dc);
+                return screen.opaque > 0 && screen.differing == 0;
+            });
         },
         [&](CNewVanteloDlg& bar) { styleAtStartUpEnd = bar.GetExStyle(); }));
     EXPECT_EQ(styleAtStartUpEnd & WS_EX_LAYERED, 0u);

@@ -1,0 +1,31 @@
+// Leads this program's calls of one imported system function to a replacement while the
+// object lives, for cases that need the system to answer what this machine does not (another
+// screen width, another Windows version, a system menu). The bar's code is linked into the
+// test program, so its calls go through this program's import table.
+#pragma once
+
+#include <windows.h>
+
+namespace bartest {
+
+class ImportRedirect {
+public:
+    // `function` as imported by name from any module; `replacement` has its signature.
+    ImportRedirect(const char* function, void* replacement);
+    ~ImportRedirect();
+    ImportRedirect(const ImportRedirect&) = delete;
+    ImportRedirect& operator=(const ImportRedirect&) = delete;
+
+    bool Installed() const { return slot_ != nullptr; }
+    // The function the import led to before, for a replacement that passes calls on.
+    template <typename Function>
+    Function Original() const {
+        return reinterpret_cast<Function>(original_);
+    }
+
+private:
+    ULONG_PTR* slot_ = nullptr;
+    ULONG_PTR original_ = 0;
+};
+
+}  // namespace bartest

@@ -46,7 +46,8 @@ void BaseButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
 }
 
 void BaseButton::DrawOnto(MemoryBitmap& target) {
-    if (!IsWindowVisible())
+    // A target whose creation failed has neither; one without a device context takes no text.
+    if (!IsWindowVisible() || !target.hdc || !target.bits)
         return;
     CDC* dc = CDC::FromHandle(target.hdc);
     wchar_t caption[260] = L"";

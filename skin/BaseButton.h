@@ -22,7 +22,7 @@ public:
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
     // Blends the image of the current state into `target`, which is addressed in the
     // parent's client coordinates, and draws the caption over it. Nothing while the
-    // button or a parent is hidden.
+    // button or a parent is hidden, nor into a target without device context or pixels.
     void DrawOnto(MemoryBitmap& target);
 
 protected:

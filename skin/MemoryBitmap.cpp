@@ -19,37 +19,38 @@ void MemoryBitmap::Create24(int w, int h) {
 
 void MemoryBitmap::Create(int w, int h, int bitsPerPixel) {
     Release();
-    width = dispWidth = w;
-    height = dispHeight = h;
     if (bitsPerPixel == 32)
         offsetX = offsetY = 0;
 
     // A non-positive size would make no section or a bottom-up one; row bits and the whole
     // image must fit the signed 32-bit arithmetic of Stride() and the blend.
     const int64_t stride = ((static_cast<int64_t>(w) * bitsPerPixel) / 8 + 3) & ~int64_t{3};
-    const bool sizeFits =
-        w >= 1 && h >= 1 && static_cast<int64_t>(w) * bitsPerPixel <= INT32_MAX && stride * h <= INT32_MAX;
-    if (sizeFits) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;  // top-down rows
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel);
-        info.bmiHeader.biCompression = BI_RGB;
-        info.bmiHeader.biSizeImage = static_cast<DWORD>(stride * h);
-        void* pixels = nullptr;
-        hbm = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        bits = hbm ? static_cast<BYTE*>(pixels) : nullptr;
-    }
-
+    if (w < 1 || h < 1 || static_cast<int64_t>(w) * bitsPerPixel > INT32_MAX || stride * h > kMaxBitmapPixelBytes)
+        return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bitsPerPixel);
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = static_cast<DWORD>(stride * h);
+    void* pixels = nullptr;
+    hbm = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     HDC screen = GetDC(nullptr);
     hdc = CreateCompatibleDC(screen);
     ReleaseDC(nullptr, screen);
-    if (hdc && hbm)
-        hbmOld = SelectObject(hdc, hbm);
+    if (!hbm || !hdc || !pixels) {
+        Release();
+        return;
+    }
+
+    bits = static_cast<BYTE*>(pixels);
+    hbmOld = SelectObject(hdc, hbm);
     SetStretchBltMode(hdc, COLORONCOLOR);
     bpp = bitsPerPixel;
+    width = dispWidth = w;
+    height = dispHeight = h;
 }
 
 void MemoryBitmap::Release() {
@@ -64,6 +65,7 @@ void MemoryBitmap::Release() {
     hbm = nullptr;
     hbmOld = nullptr;
     bits = nullptr;
+    bpp = width = height = dispWidth = dispHeight = 0;
 }
 
 namespace {
@@ -136,8 +138,8 @@ __attribute__((force_align_arg_pointer)) void AlphaBlendBitmap(MemoryBitmap& des
     // 64-bit positions: a draw offset or a far position must not wrap into the picture.
     const int64_t px = static_cast<int64_t>(x) + source.offsetX;
     const int64_t py = static_cast<int64_t>(y) + source.offsetY;
-    if (source.bpp != destination.bpp || !source.bits || !destination.bits || px >= destination.width ||
-        py >= destination.height || px + source.width <= 0 || py + source.height <= 0)
+    if (source.bpp != destination.bpp || !source.bits || !destination.bits || !destination.hdc ||
+        px >= destination.width || py >= destination.height || px + source.width <= 0 || py + source.height <= 0)
         return;
     // The per-pixel step needs an alpha byte; a pair of 24-bit records is not blended.
     if (source.bpp != 32)

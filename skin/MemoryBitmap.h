@@ -4,6 +4,12 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+// The largest block of pixels a memory bitmap takes: every row offset and position of the
+// blend stays within signed 32-bit arithmetic.
+constexpr int64_t kMaxBitmapPixelBytes = INT32_MAX;
+
 // Pixels are B, G, R, A bytes (32 bits) or B, G, R (24 bits), rows top-down from `bits`,
 // each row padded to a multiple of 4 bytes. Alpha is straight, not premultiplied.
 // A new record is empty: every field zero. The record owns its device context and DIB
@@ -15,9 +21,9 @@ struct MemoryBitmap {
     MemoryBitmap& operator=(const MemoryBitmap&) = delete;
 
     // Releases what the record holds, then makes a w x h DIB section of 32 (24) bits. The pixels
-    // are not initialised. When the section cannot be made (a size below 1, more than 2 GB of
-    // pixels, no memory), `hbm` and `bits` stay null; the sizes and the device context are kept.
-    // Create24 leaves the draw offset alone.
+    // are not initialised. When the bitmap cannot be made (a size below 1, more pixel bytes than
+    // kMaxBitmapPixelBytes, no section, no device context) the record is left empty, so that a
+    // caller testing the width sees the failure. Create24 leaves the draw offset alone.
     void Create32(int w, int h);
     void Create24(int w, int h);
 
@@ -44,5 +50,6 @@ private:
 // Blends `source` onto `destination` with its top-left corner at (x, y) plus the source's draw
 // offset, clipped to the destination, weighted by the source's own alpha byte. Per byte, with
 // a = (sA + 1) >> 1: ((s * a) >> 7) + ((d * (128 - a)) >> 7), the alpha byte included.
-// Draws nothing unless both are 32-bit records with pixels that overlap.
+// Draws nothing unless both are 32-bit records with pixels that overlap and the destination
+// has its device context.
 void AlphaBlendBitmap(MemoryBitmap& destination, const MemoryBitmap& source, int x, int y);

@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <memory>
 
+#include "skin/SkinBytes.h"
 #include "skin/SkinPack.h"
 
 namespace {
@@ -18,10 +19,6 @@ struct FreeBlock {
 };
 using StreamPtr = std::unique_ptr<SkinPackStream, FreeBlock>;
 using BlockPtr = std::unique_ptr<unsigned char, FreeBlock>;
-
-wchar_t FoldAsciiCase(wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
 
 // Whether the path's last three characters are `suffix` (lower case) in any case. No dot is
 // needed before them.
@@ -41,8 +38,7 @@ bool EntryName(const wchar_t* path, char (&name)[kSkinNameSize]) {
 }
 
 int32_t ReadInt32(const unsigned char* bytes) {
-    return static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                                static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+    return static_cast<int32_t>(ReadLittleEndian32(bytes));
 }
 
 // Where the pixel rows of a BMP file lie, and how many bits a pixel has.
@@ -70,6 +66,8 @@ bool ReadBmpLayout(const unsigned char* file, size_t size, BmpLayout* layout) {
         return false;
     // A negative height marks rows stored top-down: they are taken in stored order.
     const uint64_t rows = height < 0 ? static_cast<uint64_t>(-height) : static_cast<uint64_t>(height);
+    if (width > kMaxSkinImageSide || rows > kMaxSkinImageSide)
+        return false;
     const uint64_t stride =
         depth == 24 ? (3 * static_cast<uint64_t>(width) + 3) & ~uint64_t{3} : 4 * static_cast<uint64_t>(width);
     // Divided, not multiplied, so that no product can wrap.
@@ -121,6 +119,11 @@ int SetRgbaTransforms(png_structp png, png_infop info) {
     return png_set_interlace_handling(png);
 }
 
+// What libpng may take for chunks the bar does not draw from (text, profiles, unknown kinds):
+// a palette needs 768 bytes, and no skin needs more than a few such chunks.
+constexpr png_alloc_size_t kMaxAncillaryChunkBytes = 1 << 20;
+constexpr png_uint_32 kMaxAncillaryChunks = 32;
+
 // libpng's own handlers print to standard error. A damaged picture is refused by its load's
 // result alone, so errors only jump back to the decode's return point and warnings are
 // dropped.
@@ -143,6 +146,10 @@ unsigned char* DecodeRows(png_structp png, png_infop info, SkinPackStream* strea
     }
     png_set_read_fn(png, stream, SkinPackPngRead);
     png_set_sig_bytes(png, 4);
+    // A header beyond the bound is an error of libpng's own, raised before any row is read.
+    png_set_user_limits(png, kMaxSkinImageSide, kMaxSkinImageSide);
+    png_set_chunk_cache_max(png, kMaxAncillaryChunks);
+    png_set_chunk_malloc_max(png, kMaxAncillaryChunkBytes);
     png_read_info(png, info);
     const int passes = SetRgbaTransforms(png, info);
     png_read_update_info(png, info);
@@ -154,8 +161,6 @@ unsigned char* DecodeRows(png_structp png, png_infop info, SkinPackStream* strea
     if (png_get_channels(png, info) != 4 || png_get_bit_depth(png, info) != 8 ||
         rowBytes != 4 * static_cast<uint64_t>(imageWidth))
         png_error(png, "skin image does not decode to RGBA");
-    if (imageHeight > SIZE_MAX / rowBytes)
-        png_error(png, "skin image too large");
     pixels = static_cast<unsigned char*>(std::malloc(rowBytes * imageHeight));
     if (!pixels)
         png_error(png, "out of memory for the skin image");

@@ -5,12 +5,20 @@
 #include <png.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "skin/MemoryBitmap.h"
 
+// The largest width or height of a skin picture. A bar cell larger than any screen is no skin,
+// so a picture that declares more is refused as damaged, before any pixel memory is taken.
+constexpr int kMaxSkinImageSide = 4096;
+static_assert(int64_t{kMaxSkinImageSide} * kMaxSkinImageSide * 4 <= kMaxBitmapPixelBytes,
+              "every picture within the bound fits a 32-bit memory bitmap");
+
 // Loads the entry named by what follows the path's last backslash into `bitmap`; the format
 // follows from the path's last three characters, "bmp" or "png" in any case. Returns 1 when the
-// picture was loaded, 0 otherwise. A failure before the bitmap is made leaves it as it was.
+// picture was loaded, 0 otherwise. A failure before the bitmap is made leaves it as it was; a
+// bitmap that cannot be made is left empty.
 int LoadSkinBitmap(const wchar_t* path, MemoryBitmap& bitmap);
 int LoadSkinBmp(const wchar_t* path, MemoryBitmap& bitmap);
 int LoadSkinPng(const wchar_t* path, MemoryBitmap& bitmap);
@@ -33,7 +41,8 @@ void FreeDecodedPixels(DecodedImage& image);
 
 // Decodes the PNG entry `name` of the package into one malloc'ed block (free it with free) of
 // height rows of 4 * width bytes R, G, B, A, top row first, and reports 32 bits per pixel.
-// Returns null on any failure and then leaves the outputs alone.
+// Returns null on any failure and then leaves the outputs alone; a picture wider or higher
+// than kMaxSkinImageSide is such a failure.
 unsigned char* DecodeSkinPng(const unsigned char* package, size_t packageSize, const char* name, int* width,
                              int* height, int* bitsPerPixel);
 

@@ -5,21 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "skin/SkinBytes.h"
+
 unsigned char* g_pSkinPack = nullptr;
 size_t g_nSkinPackSize = 0;
 
 namespace {
-
-constexpr size_t kCountSize = 4;
-
-uint32_t ReadLittleEndian32(const unsigned char* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-unsigned char FoldAsciiCase(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
 
 // The comparison of _stricmp in the default locale; the record's name ends at its NUL or at
 // the end of its field.
@@ -37,13 +28,13 @@ bool NameMatches(const char (&field)[kSkinNameSize], const char* wanted) {
 
 // The number of directory records that the package can hold, or 0 when it holds none.
 size_t DirectoryCount(const unsigned char* package, size_t packageSize) {
-    if (packageSize < kCountSize)
+    if (packageSize < kSkinPackCountSize)
         return 0;
     const int32_t count = static_cast<int32_t>(ReadLittleEndian32(package));
     if (count <= 0)
         return 0;
     // Divided, not multiplied: 40 * N would wrap for a large N.
-    if (static_cast<size_t>(count) > (packageSize - kCountSize) / sizeof(SkinPackEntry))
+    if (static_cast<size_t>(count) > (packageSize - kSkinPackCountSize) / kSkinPackRecordSize)
         return 0;
     return static_cast<size_t>(count);
 }
@@ -95,10 +86,10 @@ SkinPackStream* SkinPackOpen(const unsigned char* package, size_t packageSize, c
     const size_t count = DirectoryCount(package, packageSize);
     if (count == 0)
         return nullptr;
-    const size_t dataStart = kCountSize + count * sizeof(SkinPackEntry);
+    const size_t dataStart = kSkinPackCountSize + count * kSkinPackRecordSize;
     const size_t dataSize = packageSize - dataStart;
     for (size_t i = 0; i < count; ++i) {
-        const unsigned char* record = package + kCountSize + i * sizeof(SkinPackEntry);
+        const unsigned char* record = package + kSkinPackCountSize + i * kSkinPackRecordSize;
         SkinPackEntry entry;
         std::memcpy(entry.name, record, sizeof(entry.name));
         if (!NameMatches(entry.name, name))

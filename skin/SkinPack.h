@@ -12,6 +12,8 @@
 
 // Width of an entry name field: at most 31 bytes and a NUL.
 constexpr int kSkinNameSize = 32;
+// The entry count that opens the file.
+constexpr size_t kSkinPackCountSize = 4;
 
 struct SkinPackEntry {
     char name[kSkinNameSize];  // ANSI, NUL-ended inside the field; bytes after the NUL are ignored
@@ -19,6 +21,7 @@ struct SkinPackEntry {
     uint32_t size;
 };
 static_assert(sizeof(SkinPackEntry) == 40, "directory records are 40 bytes on disk");
+constexpr size_t kSkinPackRecordSize = sizeof(SkinPackEntry);
 
 // One entry opened for reading. It points into the package buffer, so it is freed (with
 // free) before that package is released or replaced.

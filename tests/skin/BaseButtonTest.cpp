@@ -168,12 +168,14 @@ struct CaptionCase {
     const char* label;
     const wchar_t* caption;
     bool pressed;
+    bool enabled;
 };
 
 class BaseButtonCaption : public BaseButtonTest, public ::testing::WithParamInterface<CaptionCase> {};
 
 // The caption is centred on the up image's size, whichever image is drawn: with an up
-// image 7 pixels narrower than the text it starts 3 pixels left of the button (-7 / 2).
+// image 7 pixels narrower than the text it starts 3 pixels left of the button (-7 / 2). Only
+// the down image shifts it: a disabled button that is pressed keeps it in place.
 TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceContextPutBack) {
     const CaptionCase& c = GetParam();
     SetWindowTextW(control, c.caption);
@@ -185,8 +187,10 @@ TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceCon
     SelectObject(target.hdc, measuring);
     Fill(button.m_image[0], extent.cx - 7, extent.cy + 4, kUpColour);
     Fill(button.m_image[1], extent.cx + 9, extent.cy + 1, kDownColour);  // another size than the up image
+    Fill(button.m_image[2], extent.cx - 5, extent.cy + 2, kDisabledColour);
     button.PreSubclassWindow();
     DrawState(c.pressed ? ODS_SELECTED : 0);
+    EnableWindow(control, c.enabled);
     SetBkMode(target.hdc, OPAQUE);
 
     button.DrawOnto(target);
@@ -194,12 +198,12 @@ TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceCon
     MemoryBitmap expected;
     expected.Create32(200, 100);
     Clear(expected);
-    AlphaBlendBitmap(expected, button.m_image[c.pressed ? 1 : 0], kLeft, kTop);
+    AlphaBlendBitmap(expected, button.m_image[!c.enabled ? 2 : c.pressed ? 1 : 0], kLeft, kTop);
     if (c.caption[0] != L'\0') {
         SelectObject(expected.hdc, font);
         SetBkMode(expected.hdc, TRANSPARENT);
         SetTextColor(expected.hdc, 0x143250);
-        const int shift = c.pressed ? 2 : 0;
+        const int shift = c.enabled && c.pressed ? 2 : 0;
         TextOutW(expected.hdc, kLeft - 3 + shift, kTop + 2 + shift, c.caption, lstrlenW(c.caption));
     }
     GdiFlush();
@@ -211,9 +215,10 @@ TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceCon
 }
 
 INSTANTIATE_TEST_SUITE_P(Captions, BaseButtonCaption,
-                         ::testing::Values(CaptionCase{"Released", L"Caps Lock", false},
-                                           CaptionCase{"Pressed", L"Caps Lock", true},
-                                           CaptionCase{"Empty", L"", false}),
+                         ::testing::Values(CaptionCase{"Released", L"Caps Lock", false, true},
+                                           CaptionCase{"Pressed", L"Caps Lock", true, true},
+                                           CaptionCase{"DisabledAndPressed", L"Caps Lock", true, false},
+                                           CaptionCase{"Empty", L"", false, true}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(BaseButtonTest, NothingIsDrawnWhileTheParentIsHidden) {
@@ -222,6 +227,45 @@ TEST_F(BaseButtonTest, NothingIsDrawnWhileTheParentIsHidden) {
     ShowWindow(parent, SW_HIDE);
     button.DrawOnto(target);
     EXPECT_EQ(std::string(target.Stride() * target.height, '\0'), skintest::PixelBytes(target));
+}
+
+// A target whose creation failed (empty), or one with pixels but no device context: the button
+// draws neither image nor caption and touches nothing.
+TEST_F(BaseButtonTest, NothingIsDrawnIntoATargetWithoutDeviceContextOrPixels) {
+    LoadImages();
+    SetWindowTextW(control, L"Mute");
+    MemoryBitmap empty;
+    button.DrawOnto(empty);
+    EXPECT_EQ(empty.bits, nullptr);
+
+    const HDC dc = target.hdc;
+    target.hdc = nullptr;
+    button.DrawOnto(target);
+    target.hdc = dc;
+    EXPECT_EQ(std::string(target.Stride() * target.height, '\0'), skintest::PixelBytes(target));
+}
+
+// Hover and leave only make the control repaint itself: what the button blends into the
+// composite stays the same, pressed or not.
+TEST_F(BaseButtonTest, HoverAndLeaveDoNotChangeTheDrawing) {
+    LoadImages();
+    SetWindowTextW(control, L"Mute");
+    for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {
+        DrawState(state);
+        auto drawing = [this] {
+            Clear(target);
+            button.DrawOnto(target);
+            GdiFlush();
+            return skintest::PixelBytes(target);
+        };
+        const skintest::Bytes before = drawing();
+        const std::pair<UINT, LPARAM> messages[] = {
+            {WM_MOUSEMOVE, MAKELPARAM(5, 5)}, {WM_MOUSEHOVER, MAKELPARAM(5, 5)}, {WM_MOUSELEAVE, 0}};
+        for (const auto& [message, point] : messages) {
+            SendMessageW(control, message, 0, point);
+            EXPECT_EQ(drawing(), before) << "after message 0x" << std::hex << message << " in state " << state;
+        }
+    }
 }
 
 TEST_F(BaseButtonTest, TrackingIsRequestedOnTheFirstMoveAndAgainAfterTheLeave) {

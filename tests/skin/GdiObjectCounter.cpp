@@ -39,8 +39,12 @@ decltype(&CreateCompatibleDC) g_createCompatibleDC;
 decltype(&CreateDIBSection) g_createDIBSection;
 decltype(&DeleteDC) g_deleteDC;
 decltype(&DeleteObject) g_deleteObject;
+bool g_refuseDibSections;
+bool g_refuseDeviceContexts;
 
 HDC WINAPI CountedCreateCompatibleDC(HDC dc) {
+    if (g_refuseDeviceContexts)
+        return nullptr;
     HDC created = g_createCompatibleDC(dc);
     if (created)
         g_deviceContexts.Add(created);
@@ -49,6 +53,8 @@ HDC WINAPI CountedCreateCompatibleDC(HDC dc) {
 
 HBITMAP WINAPI CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
                                        DWORD offset) {
+    if (g_refuseDibSections)
+        return nullptr;
     HBITMAP created = g_createDIBSection(dc, info, usage, bits, section, offset);
     if (created)
         g_dibSections.Add(created);
@@ -69,17 +75,29 @@ BOOL WINAPI CountedDeleteObject(HGDIOBJ object) {
     return deleted;
 }
 
-// Replaces the address of `original` in this program's import table for gdi32 by `replacement`.
-bool RedirectImport(void* original, void* replacement) {
+template <typename Function>
+bool Redirect(const char* name, Function* real, Function counted) {
+    *real = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"gdi32.dll"), name)));
+    return *real && RedirectImport("gdi32.dll", reinterpret_cast<void*>(*real), reinterpret_cast<void*>(counted));
+}
+
+template <typename Function>
+void Restore(Function real, Function counted) {
+    RedirectImport("gdi32.dll", reinterpret_cast<void*>(counted), reinterpret_cast<void*>(real));
+}
+
+}  // namespace
+
+bool RedirectImport(const char* module, void* original, void* replacement) {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); module->Name;
-         ++module) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + module->Name), "gdi32.dll") != 0)
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name;
+         ++entry) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + entry->Name), module) != 0)
             continue;
-        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk); slot->u1.Function; ++slot) {
+        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk); slot->u1.Function; ++slot) {
             if (reinterpret_cast<void*>(slot->u1.Function) != original)
                 continue;
             DWORD protection = 0;
@@ -92,22 +110,10 @@ bool RedirectImport(void* original, void* replacement) {
     return false;
 }
 
-template <typename Function>
-bool Redirect(const char* name, Function* real, Function counted) {
-    *real = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"gdi32.dll"), name)));
-    return *real && RedirectImport(reinterpret_cast<void*>(*real), reinterpret_cast<void*>(counted));
-}
-
-template <typename Function>
-void Restore(Function real, Function counted) {
-    RedirectImport(reinterpret_cast<void*>(counted), reinterpret_cast<void*>(real));
-}
-
-}  // namespace
-
 GdiObjectCounter::GdiObjectCounter() {
     g_deviceContexts.Clear();
     g_dibSections.Clear();
+    g_refuseDibSections = g_refuseDeviceContexts = false;
     installed_ = Redirect("CreateCompatibleDC", &g_createCompatibleDC, CountedCreateCompatibleDC) &&
                  Redirect("CreateDIBSection", &g_createDIBSection, CountedCreateDIBSection) &&
                  Redirect("DeleteDC", &g_deleteDC, CountedDeleteDC) &&
@@ -115,6 +121,7 @@ GdiObjectCounter::GdiObjectCounter() {
 }
 
 GdiObjectCounter::~GdiObjectCounter() {
+    g_refuseDibSections = g_refuseDeviceContexts = false;
     Restore(g_createCompatibleDC, CountedCreateCompatibleDC);
     Restore(g_createDIBSection, CountedCreateDIBSection);
     Restore(g_deleteDC, CountedDeleteDC);
@@ -127,6 +134,14 @@ int GdiObjectCounter::LiveDeviceContexts() const {
 
 int GdiObjectCounter::LiveDibSections() const {
     return g_dibSections.Count();
+}
+
+void GdiObjectCounter::RefuseDibSections(bool refuse) {
+    g_refuseDibSections = refuse;
+}
+
+void GdiObjectCounter::RefuseDeviceContexts(bool refuse) {
+    g_refuseDeviceContexts = refuse;
 }
 
 }  // namespace skintest

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "GdiObjectCounter.h"
 #include "SkinFixtures.h"
 #include "skin/MemoryBitmap.h"
 
@@ -156,23 +157,43 @@ TEST(MemoryBitmap, DestructionDeletesTheDcAndTheSection) {
     EXPECT_EQ(GetObjectType(section), 0u);
 }
 
-struct FailedSize {
+enum class Refused { Nothing, DibSection, DeviceContext };
+
+struct FailedCreation {
     const char* label;
+    int bitsPerPixel;
     int width;
     int height;
+    Refused refused;  // what GDI fails to make
 };
 
-class MemoryBitmapFailedCreation : public ::testing::TestWithParam<FailedSize> {};
+class MemoryBitmapFailedCreation : public ::testing::TestWithParam<FailedCreation> {};
 
-TEST_P(MemoryBitmapFailedCreation, KeepsTheSizesAndTheDcButHasNoPixels) {
+// A record that held a picture and whose new creation fails ends empty, with nothing left
+// alive, so that every caller testing the width sees the failure.
+TEST_P(MemoryBitmapFailedCreation, LeavesAnEmptyRecordAndNoDrawingObject) {
+    const FailedCreation& c = GetParam();
+    skintest::GdiObjectCounter gdi;
+    ASSERT_TRUE(gdi.Installed());
     MemoryBitmap bitmap;
-    bitmap.Create32(GetParam().width, GetParam().height);
+    bitmap.Create32(3, 3);
+    ASSERT_NE(bitmap.bits, nullptr);
+    gdi.RefuseDibSections(c.refused == Refused::DibSection);
+    gdi.RefuseDeviceContexts(c.refused == Refused::DeviceContext);
+    if (c.bitsPerPixel == 32)
+        bitmap.Create32(c.width, c.height);
+    else
+        bitmap.Create24(c.width, c.height);
+    EXPECT_EQ(bitmap.hdc, nullptr);
     EXPECT_EQ(bitmap.hbm, nullptr);
+    EXPECT_EQ(bitmap.hbmOld, nullptr);
     EXPECT_EQ(bitmap.bits, nullptr);
-    EXPECT_NE(bitmap.hdc, nullptr);
-    EXPECT_EQ(bitmap.bpp, 32);
-    EXPECT_EQ(bitmap.width, GetParam().width);
-    EXPECT_EQ(bitmap.height, GetParam().height);
+    EXPECT_EQ(bitmap.bpp, 0);
+    EXPECT_EQ(bitmap.width | bitmap.height | bitmap.dispWidth | bitmap.dispHeight, 0);
+    EXPECT_EQ(gdi.LiveDibSections(), 0);
+    EXPECT_EQ(gdi.LiveDeviceContexts(), 0);
+    gdi.RefuseDibSections(false);
+    gdi.RefuseDeviceContexts(false);
 
     // Such a record takes part in no blend, as source or as destination.
     MemoryBitmap other;
@@ -183,12 +204,18 @@ TEST_P(MemoryBitmapFailedCreation, KeepsTheSizesAndTheDcButHasNoPixels) {
     EXPECT_EQ(PixelBytes(other), Bytes(16, '\x55'));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, MemoryBitmapFailedCreation,
-                         ::testing::Values(FailedSize{"ZeroWidth", 0, 5}, FailedSize{"ZeroHeight", 5, 0},
-                                           FailedSize{"NegativeWidth", -2, 3}, FailedSize{"NegativeHeight", 3, -2},
-                                           FailedSize{"OverTwoGigabytes", 40000, 20000},
-                                           FailedSize{"RowBitsWrap", 0x7FFFFFFF, 1}),
-                         [](const ::testing::TestParamInfo<FailedSize>& info) { return info.param.label; });
+INSTANTIATE_TEST_SUITE_P(Causes, MemoryBitmapFailedCreation,
+                         ::testing::Values(FailedCreation{"ZeroWidth", 32, 0, 5, Refused::Nothing},
+                                           FailedCreation{"ZeroHeight", 32, 5, 0, Refused::Nothing},
+                                           FailedCreation{"NegativeWidth", 32, -2, 3, Refused::Nothing},
+                                           FailedCreation{"NegativeHeight", 24, 3, -2, Refused::Nothing},
+                                           FailedCreation{"OverTwoGigabytes", 32, 40000, 20000, Refused::Nothing},
+                                           FailedCreation{"RowBitsWrap", 32, 0x7FFFFFFF, 1, Refused::Nothing},
+                                           FailedCreation{"NoDibSection32", 32, 4, 4, Refused::DibSection},
+                                           FailedCreation{"NoDibSection24", 24, 4, 4, Refused::DibSection},
+                                           FailedCreation{"NoDeviceContext32", 32, 4, 4, Refused::DeviceContext},
+                                           FailedCreation{"NoDeviceContext24", 24, 4, 4, Refused::DeviceContext}),
+                         [](const ::testing::TestParamInfo<FailedCreation>& info) { return info.param.label; });
 
 struct BlendValue {
     const char* label;
@@ -357,6 +384,20 @@ TEST(AlphaBlendBitmap, DrawsNothingWithAnEmptyRecord) {
     Fill(surface, Bytes(16, '\x33'));
     AlphaBlendBitmap(surface, empty, 0, 0);
     AlphaBlendBitmap(empty, surface, 0, 0);
+    EXPECT_EQ(PixelBytes(surface), Bytes(16, '\x33'));
+}
+
+// A destination with pixels but without its device context is no whole bitmap: nothing is drawn.
+TEST(AlphaBlendBitmap, DrawsNothingOntoADestinationWithoutItsDeviceContext) {
+    MemoryBitmap surface, picture;
+    surface.Create32(2, 2);
+    picture.Create32(2, 2);
+    Fill(surface, Bytes(16, '\x33'));
+    Fill(picture, Bytes(16, '\xFF'));
+    const HDC dc = surface.hdc;
+    surface.hdc = nullptr;
+    AlphaBlendBitmap(surface, picture, 0, 0);
+    surface.hdc = dc;
     EXPECT_EQ(PixelBytes(surface), Bytes(16, '\x33'));
 }
 

@@ -1,6 +1,7 @@
 #include "SkinFixtures.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -250,6 +251,16 @@ Bytes PixelBytes(const MemoryBitmap& bitmap) {
     for (int y = 0; y < bitmap.height; ++y)
         pixels.append(reinterpret_cast<const char*>(bitmap.bits) + static_cast<size_t>(y) * bitmap.Stride(), rowBytes);
     return pixels;
+}
+
+int UsedHeapBlocks() {
+    _HEAPINFO entry{};
+    int used = 0;
+    int status;
+    while ((status = _heapwalk(&entry)) == _HEAPOK)
+        if (entry._useflag == _USEDENTRY)
+            ++used;
+    return status == _HEAPEND ? used : -1;
 }
 
 }  // namespace skintest

@@ -96,4 +96,8 @@ private:
 // The bytes of a bitmap, row by row without the padding, for comparisons.
 Bytes PixelBytes(const MemoryBitmap& bitmap);
 
+// Blocks in use on the C runtime's heap, where the reader, the decoders and libpng allocate;
+// -1 when the heap cannot be walked.
+int UsedHeapBlocks();
+
 }  // namespace skintest

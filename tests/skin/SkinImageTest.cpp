@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "GdiObjectCounter.h"
+#include "LargestAllocation.h"
 #include "SkinFixtures.h"
 #include "TestSupport.h"
 #include "skin/SkinImage.h"
@@ -341,5 +344,143 @@ TEST_F(SkinImageTest, FailedLoadLeavesTheOlderPictureInPlace) {
         EXPECT_EQ(PixelBytes(bitmap), pixels);
     }
 }
+
+// --- sizes no skin needs ----------------------------------------------------------------------
+
+void PutBigEndian32(Bytes& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<char>(value >> shift));
+}
+
+void PutChunk(Bytes& png, const char* type, const Bytes& data) {
+    PutBigEndian32(png, static_cast<uint32_t>(data.size()));
+    const Bytes typed = type + data;
+    png += typed;
+    PutBigEndian32(png, crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size())));
+}
+
+// A PNG header declaring an RGBA picture of the size given, followed by the image data of its
+// first row only: enough for a decoder without a bound to take the memory of the whole picture.
+Bytes DeclaredPng(uint32_t width, uint32_t height) {
+    Bytes png = "\x89PNG\r\n\x1A\n";
+    Bytes header;
+    PutBigEndian32(header, width);
+    PutBigEndian32(header, height);
+    header += Bytes("\x08\x06\x00\x00\x00", 5);
+    PutChunk(png, "IHDR", header);
+    const Bytes row(1 + 4 * static_cast<size_t>(width), '\0');
+    uLongf packedSize = compressBound(static_cast<uLong>(row.size()));
+    Bytes packed(packedSize, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(row.data()),
+             static_cast<uLong>(row.size()));
+    PutChunk(png, "IDAT", packed.substr(0, packedSize));
+    PutChunk(png, "IEND", "");
+    return png;
+}
+
+Bytes WholePng(int width, int height) {
+    return skintest::EncodePng(skintest::RgbaPicture(width, height, std::vector<uint8_t>(4 * width * height, 7)));
+}
+
+Bytes WholeBmp(int width, int height) {
+    return skintest::EncodeBmp({width, height, 24, 0, 54}, Bytes(((3 * width + 3) & ~3) * height, '\x07'));
+}
+
+struct SizeCase {
+    const char* label;
+    const wchar_t* path;
+    Bytes entry;
+    int width;  // of the loaded picture; 0 when it is refused
+    int height;
+};
+
+class SkinImageSize : public SkinImageTest, public ::testing::WithParamInterface<SizeCase> {};
+
+// A refused picture takes no pixel memory: nothing near its declared size is asked of the heap,
+// and the load leaves neither heap blocks nor drawing objects behind.
+TEST_P(SkinImageSize, BeyondTheBoundIsRefusedBeforeAnyPixelMemoryIsTaken) {
+    const SizeCase& c = GetParam();
+    LoadPackage({{"Picture.png", c.entry}, {"Picture.bmp", c.entry}});
+    MemoryBitmap bitmap;
+    const int heapBefore = skintest::UsedHeapBlocks();
+    int result;
+    size_t largest;
+    int sections, deviceContexts;
+    {
+        skintest::GdiObjectCounter gdi;
+        skintest::LargestAllocation allocation;
+        ASSERT_TRUE(gdi.Installed());
+        ASSERT_TRUE(allocation.Installed());
+        result = LoadSkinBitmap(c.path, bitmap);
+        largest = allocation.Bytes();
+        sections = gdi.LiveDibSections();
+        deviceContexts = gdi.LiveDeviceContexts();
+    }
+    if (c.width != 0) {
+        ASSERT_EQ(result, 1);
+        EXPECT_EQ(bitmap.width, c.width);
+        EXPECT_EQ(bitmap.height, c.height);
+        return;
+    }
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(bitmap.hdc, nullptr);
+    EXPECT_EQ(bitmap.width, 0);
+    EXPECT_LT(largest, size_t{1} << 20) << "memory was taken for the declared pixels";
+    EXPECT_EQ(sections, 0);
+    EXPECT_EQ(deviceContexts, 0);
+    EXPECT_EQ(skintest::UsedHeapBlocks(), heapBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, SkinImageSize,
+                         ::testing::Values(SizeCase{"Png30000x20000", L"Picture.png", DeclaredPng(30000, 20000), 0, 0},
+                                           SizeCase{"Png16384x16384", L"Picture.png", DeclaredPng(16384, 16384), 0, 0},
+                                           SizeCase{"PngWidthAtTheBound", L"Picture.png", WholePng(4096, 1), 4096, 1},
+                                           SizeCase{"PngWidthPastTheBound", L"Picture.png", WholePng(4097, 1), 0, 0},
+                                           SizeCase{"PngHeightAtTheBound", L"Picture.png", WholePng(1, 4096), 1, 4096},
+                                           SizeCase{"PngHeightPastTheBound", L"Picture.png", WholePng(1, 4097), 0, 0},
+                                           SizeCase{"BmpWidthAtTheBound", L"Picture.bmp", WholeBmp(4096, 1), 4096, 1},
+                                           SizeCase{"BmpWidthPastTheBound", L"Picture.bmp", WholeBmp(4097, 1), 0, 0},
+                                           SizeCase{"BmpHeightPastTheBound", L"Picture.bmp", WholeBmp(1, 4097), 0, 0}),
+                         [](const ::testing::TestParamInfo<SizeCase>& info) { return std::string(info.param.label); });
+
+// --- a bitmap that cannot be made ------------------------------------------------------------
+
+struct RefusedCreation {
+    const char* label;
+    const wchar_t* path;
+    bool noDibSection;
+    bool noDeviceContext;
+};
+
+class SkinImageWithoutGdi : public SkinImageTest, public ::testing::WithParamInterface<RefusedCreation> {};
+
+// When GDI cannot make the bitmap, the load fails and the record is left empty, so that the
+// caller that tests the width sees the failure; the older picture is gone and nothing leaks.
+TEST_P(SkinImageWithoutGdi, FailsAndLeavesAnEmptyRecord) {
+    const RefusedCreation& c = GetParam();
+    LoadPackage({{"Picture.png", WholePng(3, 2)}, {"Picture.bmp", WholeBmp(3, 2)}});
+    MemoryBitmap bitmap;
+    skintest::GdiObjectCounter gdi;
+    ASSERT_TRUE(gdi.Installed());
+    ASSERT_EQ(LoadSkinBitmap(c.path, bitmap), 1);
+    const int heapBefore = skintest::UsedHeapBlocks();
+    gdi.RefuseDibSections(c.noDibSection);
+    gdi.RefuseDeviceContexts(c.noDeviceContext);
+    EXPECT_EQ(LoadSkinBitmap(c.path, bitmap), 0);
+    EXPECT_EQ(bitmap.width | bitmap.height | bitmap.dispWidth | bitmap.dispHeight | bitmap.bpp, 0);
+    EXPECT_EQ(bitmap.hdc, nullptr);
+    EXPECT_EQ(bitmap.hbm, nullptr);
+    EXPECT_EQ(bitmap.bits, nullptr);
+    EXPECT_EQ(gdi.LiveDibSections(), 0);
+    EXPECT_EQ(gdi.LiveDeviceContexts(), 0);
+    EXPECT_EQ(skintest::UsedHeapBlocks(), heapBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, SkinImageWithoutGdi,
+                         ::testing::Values(RefusedCreation{"PngNoDibSection", L"Picture.png", true, false},
+                                           RefusedCreation{"PngNoDeviceContext", L"Picture.png", false, true},
+                                           RefusedCreation{"BmpNoDibSection", L"Picture.bmp", true, false},
+                                           RefusedCreation{"BmpNoDeviceContext", L"Picture.bmp", false, true}),
+                         [](const ::testing::TestParamInfo<RefusedCreation>& info) { return info.param.label; });
 
 }  // namespace

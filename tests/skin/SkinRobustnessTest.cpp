@@ -3,7 +3,6 @@
 // and leaves the target as it was; pictures that the damage did not reach load as before; and
 // nothing leaks, neither heap blocks nor device contexts nor DIB sections.
 #include <gtest/gtest.h>
-#include <malloc.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -24,17 +23,6 @@ using skintest::Bytes;
 
 constexpr int kCases = 4000;
 constexpr uint32_t kSeed = 20261210;
-
-// Blocks in use on the C runtime's heap, where the reader, the decoders and libpng allocate.
-int UsedHeapBlocks() {
-    _HEAPINFO entry{};
-    int used = 0;
-    int status;
-    while ((status = _heapwalk(&entry)) == _HEAPOK)
-        if (entry._useflag == _USEDENTRY)
-            ++used;
-    return status == _HEAPEND ? used : -1;
-}
 
 uint32_t ReadBigEndian32(const Bytes& bytes, size_t at) {
     return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) << 24 |
@@ -332,7 +320,7 @@ TEST(SkinRobustness, DamagedPackagesLoadConsistentlyOrFailCleanlyWithoutLeaks) {
     ReleaseSkinPack();
 
     Tally tally;
-    const int heapBefore = UsedHeapBlocks();
+    const int heapBefore = skintest::UsedHeapBlocks();
     ASSERT_GT(heapBefore, 0);
     {
         skintest::GdiObjectCounter gdi;
@@ -342,7 +330,7 @@ TEST(SkinRobustness, DamagedPackagesLoadConsistentlyOrFailCleanlyWithoutLeaks) {
         EXPECT_EQ(gdi.LiveDibSections(), 0);
         EXPECT_EQ(gdi.LiveDeviceContexts(), 0);
     }
-    EXPECT_EQ(UsedHeapBlocks(), heapBefore);
+    EXPECT_EQ(skintest::UsedHeapBlocks(), heapBefore);
     std::printf("%d damaged packages: %d pictures loaded (%d undamaged, as before), %d refused\n", kCases, tally.loaded,
                 tally.undamagedAsBefore, tally.refused);
     EXPECT_GT(tally.loaded, tally.undamagedAsBefore);  // damaged pictures that still decode were met

@@ -12,9 +12,6 @@
 
 namespace skinpack {
 
-constexpr size_t kNameFieldSize = 32;  // the name and its NUL
-constexpr size_t kRecordSize = 40;
-
 class SkinPackWriter {
 public:
     // Adds an entry with an 8-bit (ANSI code page) name. Returns an empty string, or why the

@@ -36,8 +36,9 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Clears the surface, blends the background pieces for the visible count and lets each
-    // existing button draw itself into it: the bar's look, ready to present.
-    void ComposeSurface();
+    // existing button draw itself into it: the bar's look, ready to present. False, and
+    // nothing done, when the surface has no device context or no pixels.
+    bool ComposeSurface();
     // When the CRT-in-detect button exists, asks the library whether detection is available
     // (query 0x2500) and enables or disables the button by the answer.
     void ApplyCrtInDetectRule();

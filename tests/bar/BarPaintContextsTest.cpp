@@ -1,19 +1,33 @@
-// A relayout that cannot make the bar's surface (GDI objects ran out): the next paints do not
-// crash, present nothing and still validate the bar; a surface made again is presented again.
+// The device contexts of the bar's paint: the window's own context is given back before the
+// paint cycle ends; and after a relayout that cannot make the bar's surface (GDI objects ran
+// out) the next paints do not crash, present nothing and still validate the bar, while a
+// surface made again is presented again.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "BarDialogRun.h"
 #include "bar/Globals.h"
 #include "bar/SkinLayout.h"
 
-// This program's import slots of the two creations that a surface needs, by their linker
-// names, so that a test can make them fail for everything linked into the program.
+// This program's import slots, by their linker names, so that a test can lead a system
+// function elsewhere for everything linked into the program: the two creations that a
+// surface needs, and the calls that take and give back a window's device contexts.
 #ifdef _WIN64
 extern "C" decltype(&CreateCompatibleDC) importedCreateCompatibleDC asm("__imp_CreateCompatibleDC");
 extern "C" decltype(&CreateDIBSection) importedCreateDIBSection asm("__imp_CreateDIBSection");
+extern "C" decltype(&GetDC) importedGetDC asm("__imp_GetDC");
+extern "C" decltype(&ReleaseDC) importedReleaseDC asm("__imp_ReleaseDC");
+extern "C" decltype(&BeginPaint) importedBeginPaint asm("__imp_BeginPaint");
+extern "C" decltype(&EndPaint) importedEndPaint asm("__imp_EndPaint");
 #else
 extern "C" decltype(&CreateCompatibleDC) importedCreateCompatibleDC asm("__imp__CreateCompatibleDC@4");
 extern "C" decltype(&CreateDIBSection) importedCreateDIBSection asm("__imp__CreateDIBSection@24");
+extern "C" decltype(&GetDC) importedGetDC asm("__imp__GetDC@4");
+extern "C" decltype(&ReleaseDC) importedReleaseDC asm("__imp__ReleaseDC@8");
+extern "C" decltype(&BeginPaint) importedBeginPaint asm("__imp__BeginPaint@8");
+extern "C" decltype(&EndPaint) importedEndPaint asm("__imp__EndPaint@8");
 #endif
 
 namespace {
@@ -28,14 +42,14 @@ HBITMAP WINAPI NoDibSection(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD)
     return nullptr;
 }
 
-// While it lives, the import slot leads to `failing` instead of the system's function.
+// While it lives, the import slot leads to `replacement` instead of the system's function.
 template <typename Function>
-class FailingImport {
+class RedirectedImport {
 public:
-    FailingImport(Function& slot, Function failing) : slot_(slot), real_(slot) { Write(failing); }
-    ~FailingImport() { Write(real_); }
-    FailingImport(const FailingImport&) = delete;
-    FailingImport& operator=(const FailingImport&) = delete;
+    RedirectedImport(Function& slot, Function replacement) : slot_(slot), real_(slot) { Write(replacement); }
+    ~RedirectedImport() { Write(real_); }
+    RedirectedImport(const RedirectedImport&) = delete;
+    RedirectedImport& operator=(const RedirectedImport&) = delete;
 
 private:
     void Write(Function value) {
@@ -47,6 +61,65 @@ private:
     Function& slot_;
     Function real_;
 };
+
+// The bar window's context calls of one paint, in their order, each forwarded to the system.
+HWND g_watchedWindow = nullptr;
+std::vector<std::string> g_contextCalls;
+decltype(&GetDC) g_getDC;
+decltype(&ReleaseDC) g_releaseDC;
+decltype(&BeginPaint) g_beginPaint;
+decltype(&EndPaint) g_endPaint;
+
+void Note(HWND window, const char* call) {
+    if (window == g_watchedWindow)
+        g_contextCalls.push_back(call);
+}
+HDC WINAPI NotedGetDC(HWND window) {
+    Note(window, "GetDC");
+    return g_getDC(window);
+}
+int WINAPI NotedReleaseDC(HWND window, HDC dc) {
+    Note(window, "ReleaseDC");
+    return g_releaseDC(window, dc);
+}
+HDC WINAPI NotedBeginPaint(HWND window, PAINTSTRUCT* paint) {
+    Note(window, "BeginPaint");
+    return g_beginPaint(window, paint);
+}
+BOOL WINAPI NotedEndPaint(HWND window, const PAINTSTRUCT* paint) {
+    Note(window, "EndPaint");
+    return g_endPaint(window, paint);
+}
+
+// Invalidates the bar and runs its loop until a paint has validated it again.
+bool PaintHandled(CNewVanteloDlg& bar) {
+    bar.InvalidateRect(nullptr, TRUE);
+    return BarDialogRun::Pump(10000, [&] { return !GetUpdateRect(bar.m_hWnd, nullptr, FALSE); });
+}
+
+TEST(BarPaintContexts, TheWindowsContextGoesBackBeforeThePaintCycleEnds) {
+    BarDialogRun run(bartest::ProfileWithBytes("1 1 1"));
+    bool validated = false;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        g_getDC = importedGetDC;
+        g_releaseDC = importedReleaseDC;
+        g_beginPaint = importedBeginPaint;
+        g_endPaint = importedEndPaint;
+        RedirectedImport<decltype(&GetDC)> getDC(importedGetDC, NotedGetDC);
+        RedirectedImport<decltype(&ReleaseDC)> releaseDC(importedReleaseDC, NotedReleaseDC);
+        RedirectedImport<decltype(&BeginPaint)> beginPaint(importedBeginPaint, NotedBeginPaint);
+        RedirectedImport<decltype(&EndPaint)> endPaint(importedEndPaint, NotedEndPaint);
+        g_watchedWindow = bar.m_hWnd;
+        g_contextCalls.clear();
+        validated = PaintHandled(bar);
+        g_watchedWindow = nullptr;
+    }));
+    ASSERT_TRUE(validated);
+    ASSERT_GE(g_contextCalls.size(), 4u);
+    EXPECT_EQ((std::vector<std::string>{"GetDC", "BeginPaint", "ReleaseDC", "EndPaint"}),
+              std::vector<std::string>(g_contextCalls.begin(), g_contextCalls.begin() + 4));
+    EXPECT_EQ(0u, g_contextCalls.size() % 4) << "every paint takes and gives back both contexts";
+}
 
 int g_presented = 0;
 LONG g_accessViolations = 0;
@@ -81,17 +154,12 @@ BOOL WINAPI CountPresentation(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, B
 // or the DIB section cannot be made.
 void RemakeSurface(CNewVanteloDlg& bar, bool withoutDeviceContext) {
     if (withoutDeviceContext) {
-        FailingImport<decltype(&CreateCompatibleDC)> failing(importedCreateCompatibleDC, NoDeviceContext);
+        RedirectedImport<decltype(&CreateCompatibleDC)> failing(importedCreateCompatibleDC, NoDeviceContext);
         SizeAndPlaceBar(bar, SWP_SHOWWINDOW);
     } else {
-        FailingImport<decltype(&CreateDIBSection)> failing(importedCreateDIBSection, NoDibSection);
+        RedirectedImport<decltype(&CreateDIBSection)> failing(importedCreateDIBSection, NoDibSection);
         SizeAndPlaceBar(bar, SWP_SHOWWINDOW);
     }
-}
-
-bool PaintHandled(CNewVanteloDlg& bar) {
-    bar.InvalidateRect(nullptr, TRUE);
-    return BarDialogRun::Pump(10000, [&] { return !GetUpdateRect(bar.m_hWnd, nullptr, FALSE); });
 }
 
 struct MissingPart {

@@ -1,6 +1,6 @@
 #include "afx/Button.h"
 
-const CRuntimeClass CButton::classCButton{"CButton", sizeof(CButton), 0xFFFF, nullptr, &CWnd::classCWnd};
+const CRuntimeClass CButton::classCButton{"CButton", 0xFFFF, nullptr, &CWnd::classCWnd};
 
 void CButton::DrawItem(LPDRAWITEMSTRUCT) {}
 

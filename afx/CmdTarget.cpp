@@ -1,7 +1,6 @@
 #include "afx/CmdTarget.h"
 
-const CRuntimeClass CCmdTarget::classCCmdTarget{"CCmdTarget", sizeof(CCmdTarget), 0xFFFF, nullptr,
-                                                &CObject::classCObject};
+const CRuntimeClass CCmdTarget::classCCmdTarget{"CCmdTarget", 0xFFFF, nullptr, &CObject::classCObject};
 
 namespace {
 

@@ -38,3 +38,12 @@ CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) {
 CPaintDC::~CPaintDC() {
     ::EndPaint(m_hWnd, &m_ps);
 }
+
+CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd->m_hWnd) {
+    m_hDC = ::GetDC(m_hWnd);
+}
+
+CClientDC::~CClientDC() {
+    if (m_hDC)
+        ::ReleaseDC(m_hWnd, m_hDC);
+}

@@ -1,4 +1,5 @@
-// CDC: a device context wrapper; CPaintDC: one paint cycle of a window.
+// CDC: a device context wrapper; CPaintDC: one paint cycle of a window; CClientDC: a
+// window's own device context, held for the object's life.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +15,6 @@ public:
 
     HDC m_hDC = nullptr;
     operator HDC() const { return m_hDC; }
-    HDC GetSafeHdc() const { return m_hDC; }
 
     // A wrapper that owns nothing, kept per thread until its handle is gone.
     static CDC* FromHandle(HDC hDC);
@@ -33,6 +33,16 @@ public:
     ~CPaintDC() override;
 
     PAINTSTRUCT m_ps{};
+
+private:
+    HWND m_hWnd;
+};
+
+// GetDC of the window on construction, ReleaseDC on destruction.
+class CClientDC : public CDC {
+public:
+    explicit CClientDC(CWnd* pWnd);
+    ~CClientDC() override;
 
 private:
     HWND m_hWnd;

@@ -2,7 +2,7 @@
 
 #include "afx/WinApp.h"
 
-const CRuntimeClass CDialog::classCDialog{"CDialog", sizeof(CDialog), 0xFFFF, nullptr, &CWnd::classCWnd};
+const CRuntimeClass CDialog::classCDialog{"CDialog", 0xFFFF, nullptr, &CWnd::classCWnd};
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
 ON_MESSAGE(WM_INITDIALOG, &CDialog::HandleInitDialog)

@@ -14,12 +14,10 @@ public:
     operator HFONT() const { return m_hObject; }
     HFONT GetSafeHandle() const { return m_hObject; }
 
-    // CreateFontW with these arguments; the font is this object's from then on.
+    // CreateFontW with these arguments; the font is this object's from then on. FALSE when
+    // this object holds one already.
     BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
                     BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
                     BYTE nQuality, BYTE nPitchAndFamily, LPCWSTR lpszFacename);
-    // Takes ownership of a font; FALSE when this object holds one already.
-    BOOL Attach(HFONT hFont);
-    HFONT Detach();
     BOOL DeleteObject();
 };

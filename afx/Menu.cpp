@@ -1,6 +1,7 @@
 #include "afx/Menu.h"
 
 #include <memory>
+#include <utility>
 
 #include "afx/HandleMap.h"
 #include "afx/Wnd.h"
@@ -28,24 +29,15 @@ CMenu* CMenu::FromHandle(HMENU hMenu) {
 }
 
 BOOL CMenu::LoadMenu(UINT nIDResource) {
-    return Attach(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource)));
-}
-
-BOOL CMenu::Attach(HMENU hMenu) {
-    if (hMenu == nullptr || m_hMenu != nullptr)
+    // One menu per object: a second one is refused before it is loaded, so none is lost.
+    if (m_hMenu != nullptr)
         return FALSE;
-    m_hMenu = hMenu;
-    return TRUE;
-}
-
-HMENU CMenu::Detach() {
-    HMENU hMenu = m_hMenu;
-    m_hMenu = nullptr;
-    return hMenu;
+    m_hMenu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(nIDResource));
+    return m_hMenu != nullptr;
 }
 
 BOOL CMenu::DestroyMenu() {
-    HMENU hMenu = Detach();
+    HMENU hMenu = std::exchange(m_hMenu, nullptr);
     return hMenu != nullptr && ::DestroyMenu(hMenu);
 }
 

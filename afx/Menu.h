@@ -15,14 +15,11 @@ public:
 
     HMENU m_hMenu = nullptr;
     operator HMENU() const { return m_hMenu; }
-    HMENU GetSafeHmenu() const { return m_hMenu; }
 
     static CMenu* FromHandle(HMENU hMenu);
 
-    // Menu resource nIDResource of the program.
+    // Menu resource nIDResource of the program; FALSE when this object holds one already.
     BOOL LoadMenu(UINT nIDResource);
-    BOOL Attach(HMENU hMenu);
-    HMENU Detach();
     BOOL DestroyMenu();
 
     CMenu* GetSubMenu(int nPos) const;

@@ -8,7 +8,7 @@
 //         static const CRuntimeClass classLCDMS;
 //         const CRuntimeClass* GetRuntimeClass() const override { return &classLCDMS; }
 //     };
-//     const CRuntimeClass LCDMS::classLCDMS{"LCDMS", sizeof(LCDMS), 0xFFFF, nullptr, &CDialog::classCDialog};
+//     const CRuntimeClass LCDMS::classLCDMS{"LCDMS", 0xFFFF, nullptr, &CDialog::classCDialog};
 //
 // A class without its own record reports the record of the nearest base that has one.
 #pragma once
@@ -19,7 +19,6 @@ class CObject;
 
 struct CRuntimeClass {
     const char* m_lpszClassName;
-    int m_nObjectSize;
     UINT m_wSchema;                     // 0xFFFF: not serialisable
     CObject* (*m_pfnCreateObject)();    // null: cannot be created by name
     const CRuntimeClass* m_pBaseClass;  // null only for CObject

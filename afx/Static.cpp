@@ -1,3 +1,3 @@
 #include "afx/Static.h"
 
-const CRuntimeClass CStatic::classCStatic{"CStatic", sizeof(CStatic), 0xFFFF, nullptr, &CWnd::classCWnd};
+const CRuntimeClass CStatic::classCStatic{"CStatic", 0xFFFF, nullptr, &CWnd::classCWnd};

@@ -1,7 +1,6 @@
 #include "afx/ToolTipCtrl.h"
 
-const CRuntimeClass CToolTipCtrl::classCToolTipCtrl{"CToolTipCtrl", sizeof(CToolTipCtrl), 0xFFFF, nullptr,
-                                                    &CWnd::classCWnd};
+const CRuntimeClass CToolTipCtrl::classCToolTipCtrl{"CToolTipCtrl", 0xFFFF, nullptr, &CWnd::classCWnd};
 
 BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD dwStyle) {
     const INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_TAB_CLASSES};

@@ -2,7 +2,7 @@
 
 #include "afx/Wnd.h"
 
-const CRuntimeClass CWinApp::classCWinApp{"CWinApp", sizeof(CWinApp), 0xFFFF, nullptr, &CCmdTarget::classCCmdTarget};
+const CRuntimeClass CWinApp::classCWinApp{"CWinApp", 0xFFFF, nullptr, &CCmdTarget::classCCmdTarget};
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "afx/Menu.h"
 #include "afx/WinApp.h"
 
-const CRuntimeClass CWnd::classCWnd{"CWnd", sizeof(CWnd), 0xFFFF, nullptr, &CCmdTarget::classCCmdTarget};
+const CRuntimeClass CWnd::classCWnd{"CWnd", 0xFFFF, nullptr, &CCmdTarget::classCCmdTarget};
 
 namespace {
 
@@ -156,10 +156,8 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     state.current = MSG{hWnd, message, wParam, lParam, 0, {}};
     LRESULT result = wnd->WindowProc(message, wParam, lParam);
     state.current = outer;
-    if (message == WM_NCDESTROY) {
+    if (message == WM_NCDESTROY)
         wnd->DetachRouted();
-        wnd->PostNcDestroy();
-    }
     return result;
 }
 

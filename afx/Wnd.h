@@ -21,7 +21,6 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     // The permanent object of the window if it has one, else a temporary wrapper that
@@ -90,8 +89,6 @@ protected:
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     // A message that the parent reflects to this control (WM_DRAWITEM); TRUE when handled.
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    // Runs after the window is gone and the object is detached.
-    virtual void PostNcDestroy() {}
 
     // Handlers of the message-map entries; each runs the default processing.
     void OnPaint() { Default(); }

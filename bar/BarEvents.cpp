@@ -7,8 +7,6 @@
 #include "bar/SkinLayout.h"
 #include "res/resource.h"
 
-int g_bDisplayChanged = 0;
-
 namespace {
 
 constexpr WPARAM kShowEvent = 0xA0;

@@ -4,8 +4,6 @@
 #include "bar/Hardware.h"
 #include "bar/NewVanteloDlg.h"
 
-int g_bDragging = 0;
-
 void CNewVanteloDlg::RearmAutoHide() {
     SetTimer(kAutoHideTimer, kAutoHidePeriod, nullptr);
 }

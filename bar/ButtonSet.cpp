@@ -7,12 +7,6 @@
 #include "bar/Settings.h"
 #include "bar/SkinLayout.h"
 
-int g_supportBytes[kSupportTableSize] = {};
-int g_nButtonTotal = 0;
-int g_nButtonVisible = 0;
-int g_bWindows8 = 0;
-bool g_bCrtInDetect = false;
-
 namespace {
 
 constexpr unsigned kMailbox = 0x75A;

@@ -1,9 +1,5 @@
 #include "bar/Hardware.h"
 
-TamsilWMI* g_pTamsilWMI = nullptr;
-TamsilEC* g_pTamsilEC = nullptr;
-TamsilWMIEvent* g_pTamsilWMIEvent = nullptr;
-
 namespace {
 
 constexpr DWORD kControllerPause = 50;

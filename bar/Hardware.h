@@ -1,14 +1,10 @@
-// The hardware library's three objects, made at start-up and kept for the program's life,
-// and the read-pause-write changes of the bar-state register that the bar makes.
+// The hardware conversation the bar has outside its commands: the event message, the
+// registers, and the read-pause-write changes of the bar-state register.
 #pragma once
 
 #include <windows.h>
 
-#include "tamsil/TamsilIO.h"
-
-extern TamsilWMI* g_pTamsilWMI;
-extern TamsilEC* g_pTamsilEC;
-extern TamsilWMIEvent* g_pTamsilWMIEvent;
+#include "bar/Globals.h"
 
 // The message the event sink posts to the bar, with the event code in wParam.
 constexpr UINT kHotkeyEventMessage = WM_USER + 12;

@@ -10,7 +10,7 @@ constexpr UINT kClosePeriod = 5000;
 
 }  // namespace
 
-const CRuntimeClass LCDMS::classLCDMS{"LCDMS", sizeof(LCDMS), 0xFFFF, nullptr, &CDialog::classCDialog};
+const CRuntimeClass LCDMS::classLCDMS{"LCDMS", 0xFFFF, nullptr, &CDialog::classCDialog};
 
 BEGIN_MESSAGE_MAP(LCDMS, CDialog)
 ON_WM_TIMER()

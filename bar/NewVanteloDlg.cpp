@@ -7,9 +7,6 @@
 #include "bar/SkinLayout.h"
 #include "res/resource.h"
 
-const UINT g_nTrayNotifyMsg = RegisterWindowMessageW(L"WM_OnVanteloNotify");
-int g_nBarAlpha = 0;
-
 // The icon record is handed over whole, up to and including the balloon icon handle: 956
 // bytes in the shipped 32-bit program, more in a 64-bit build, whose handles are wider.
 static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAW) == 956,
@@ -58,9 +55,9 @@ CNewVanteloDlg::CNewVanteloDlg() : CDialog(IDD_NEWVANTELO_DIALOG, nullptr) {
 
 void CNewVanteloDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    for (int k = 0; k < 19; ++k)
-        DDX_Control(pDX, IDC_BTN_BLUETOOTH + k, m_btn[k + 1]);
-    DDX_Control(pDX, IDC_BTN_HIDE, m_btn[kHideButton]);
+    for (int button = 1; button <= kFunctionButtons; ++button)
+        DDX_Control(pDX, ButtonControl(button), m_btn[button]);
+    DDX_Control(pDX, ButtonControl(kHideButton), m_btn[kHideButton]);
 }
 
 BOOL CNewVanteloDlg::OnInitDialog() {
@@ -164,7 +161,7 @@ void CNewVanteloDlg::CreateToolTips(int toolCount) {
         m_pToolWnd[k] = GetDlgItem(ButtonControl(k));
         m_toolTip.AddTool(m_pToolWnd[k], LPSTR_TEXTCALLBACKW, nullptr, 0);
     }
-    m_pToolWnd[kHideButton] = GetDlgItem(kHideButtonControl);
+    m_pToolWnd[kHideButton] = GetDlgItem(ButtonControl(kHideButton));
     m_toolTip.AddTool(m_pToolWnd[kHideButton], LPSTR_TEXTCALLBACKW, nullptr, 0);
     if (!m_toolTip.m_hWnd)
         return;

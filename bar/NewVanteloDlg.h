@@ -8,6 +8,7 @@
 
 #include "afx/Afx.h"
 #include "bar/ButtonSet.h"
+#include "bar/Globals.h"
 #include "skin/BaseButton.h"
 
 // Timers of the bar window, both without a timer procedure.
@@ -15,15 +16,6 @@ constexpr UINT_PTR kRepaintTimer = 1;
 constexpr UINT kRepaintPeriod = 500;
 constexpr UINT_PTR kAutoHideTimer = 2;
 constexpr UINT kAutoHidePeriod = 5000;
-
-// Id of the registered message "WM_OnVanteloNotify", the notification-area icon's callback.
-extern const UINT g_nTrayNotifyMsg;
-// The bar's constant alpha; its low byte is applied at every paint.
-extern int g_nBarAlpha;
-// 1 while the left button is down on the bar or one of its buttons: the bar does not hide.
-extern int g_bDragging;
-// 1 once the display has changed; from then on every show lays the bar out anew first.
-extern int g_bDisplayChanged;
 
 // The notice to the on-screen display program's window "PellamyOSD": wParam 0, lParam the
 // notice code of the volume command.
@@ -37,15 +29,16 @@ public:
     CNewVanteloDlg();
     ~CNewVanteloDlg() override = default;
 
-    // Button k (1 to 19) is control 999 + k, the hide button (50) is control 1100; the
-    // other elements are never used.
+    // Button k (1 to 19 and the hide button, 50) is control ButtonControl(k); the other
+    // elements are never used.
     static constexpr int kButtonSlots = 51;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Clears the surface, blends the background pieces for the visible count and lets each
-    // existing button draw itself into it: the bar's look, ready to present.
-    void ComposeSurface();
+    // existing button draw itself into it: the bar's look, ready to present. False, and
+    // nothing done, when the surface has no device context or no pixels.
+    bool ComposeSurface();
     // When the CRT-in-detect button exists, asks the library whether detection is available
     // (query 0x2500) and enables or disables the button by the answer.
     void ApplyCrtInDetectRule();

@@ -3,8 +3,6 @@
 #include <cwchar>
 #include <string>
 
-int g_bVisScan = 0;
-
 // The installer product code of the product names its uninstall key.
 const WCHAR kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{6A1D2C3B-8E0F-4B57-9C21-5D7E3F90A1B4}";

@@ -6,9 +6,7 @@
 
 #include <windows.h>
 
-// 1 once the installed version was found to be the one expected for the machine; set at most
-// once, at start, and never cleared. Enables the on-screen notice of the volume commands.
-extern int g_bVisScan;
+#include "bar/Globals.h"
 
 // The product's uninstall key under HKEY_CURRENT_USER (the prefix and the installer product code).
 extern const WCHAR kUninstallKey[];

@@ -9,16 +9,6 @@
 #include "skin/SkinImage.h"
 #include "skin/SkinPack.h"
 
-int g_nVanteloSkin = 0;
-int g_nPemroSkin = 0;
-int g_nBarWidth = 0;
-int g_nBarHeight = 0;
-MemoryBitmap g_bmpLeftBg;
-MemoryBitmap g_bmpMiddleBg;
-MemoryBitmap g_bmpRightBg;
-MemoryBitmap g_bmpSingleBg;
-MemoryBitmap g_bmpSurface;
-
 namespace {
 
 constexpr int kWideScreen = 1024;

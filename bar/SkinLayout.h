@@ -7,24 +7,10 @@
 
 #include <vector>
 
+#include "bar/Globals.h"
 #include "skin/MemoryBitmap.h"
 
 class CNewVanteloDlg;
-
-// The hardware's answers to queries 0x1900 (1: the Vantelo family) and 0x2000 (1: the Pemro
-// family, placed at the bottom of the screen), asked once at start.
-extern int g_nVanteloSkin;
-extern int g_nPemroSkin;
-
-// The bar's size in pixels, its four background pieces (the left piece's size is the cell
-// size) and the composite surface that each paint composes.
-extern int g_nBarWidth;
-extern int g_nBarHeight;
-extern MemoryBitmap g_bmpLeftBg;
-extern MemoryBitmap g_bmpMiddleBg;
-extern MemoryBitmap g_bmpRightBg;
-extern MemoryBitmap g_bmpSingleBg;
-extern MemoryBitmap g_bmpSurface;
 
 // The package of a family for a screen width: the 64 variant from 1024 pixels on.
 const WCHAR* SkinPackagePath(bool pemro, int screenWidth);

@@ -1,5 +1,5 @@
 // Controls and drawing objects: tool tips identified by their tool windows, the paint
-// cycle of CPaintDC, and which wrappers own their handles.
+// cycle of CPaintDC, the window context of CClientDC, and which wrappers own their handles.
 #include <gtest/gtest.h>
 
 #include "MessageLog.h"
@@ -71,6 +71,21 @@ TEST(CPaintDC, PaintCycleValidatesTheWindowWithoutDrawing) {
     window.UpdateWindow();
     EXPECT_EQ(1, window.paints);
     EXPECT_FALSE(GetUpdateRect(window.m_hWnd, nullptr, FALSE));
+}
+
+// A window's own device context is the window's while the object lives and given back when
+// it goes: a second release then finds nothing to release.
+TEST(CClientDC, HoldsTheWindowsDeviceContextAndGivesItBackWhenItGoes) {
+    CWnd window;
+    ASSERT_TRUE(window.CreateEx(0, afxtest::TestWindowClass(), L"", WS_POPUP, 0, 0, 60, 40, nullptr, nullptr));
+    HDC held = nullptr;
+    {
+        CClientDC dc(&window);
+        held = dc;
+        ASSERT_NE(nullptr, held);
+        EXPECT_EQ(window.m_hWnd, WindowFromDC(held));
+    }
+    EXPECT_EQ(0, ReleaseDC(window.m_hWnd, held)) << "the context was still out after its object went";
 }
 
 TEST(Ownership, LoadedMenusAndCreatedFontsGoWithTheirObjectsWrappersOwnNothing) {

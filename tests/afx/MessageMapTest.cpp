@@ -162,8 +162,7 @@ public:
     NamedDialog() : CDialog(100) {}
 };
 
-const CRuntimeClass NamedDialog::classNamedDialog{"NamedDialog", sizeof(NamedDialog), 0xFFFF, nullptr,
-                                                  &CDialog::classCDialog};
+const CRuntimeClass NamedDialog::classNamedDialog{"NamedDialog", 0xFFFF, nullptr, &CDialog::classCDialog};
 
 TEST(RuntimeClass, RecordsChainToTheRoot) {
     NamedDialog named;

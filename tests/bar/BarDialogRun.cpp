@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "bar/ButtonSet.h"
-#include "bar/SkinLayout.h"
-#include "skin/SkinPack.h"
+#include "bar/Globals.h"
 #include "tamsil/Profile.h"
 
 namespace bartest {
@@ -64,16 +62,9 @@ std::string ProfileWithBytes(const std::string& bytes, const std::string& more) 
 }
 
 BarDialogRun::BarDialogRun(const std::string& profile) {
-    // The button set, skin and pictures as a fresh program has them, so that runs in one
-    // test program do not see what an earlier one left.
-    std::fill_n(g_supportBytes, kSupportTableSize, 0);
-    g_nButtonTotal = g_nButtonVisible = g_bWindows8 = 0;
-    g_bCrtInDetect = false;
-    g_bDragging = 0;
-    ReleaseSkinPack();
-    // A picture of no size holds no pixels, as a never-loaded one.
-    for (MemoryBitmap* picture : {&g_bmpLeftBg, &g_bmpMiddleBg, &g_bmpRightBg, &g_bmpSingleBg, &g_bmpSurface})
-        picture->Create32(0, 0);
+    // The bar's state as a fresh program has it, so that runs in one test program do not see
+    // what an earlier one left.
+    ResetBarGlobals();
 
     testsupport::CopyFolder(testsupport::OutDirectory() + L"\\img", folder_.Path());
     WCHAR current[MAX_PATH];
@@ -108,6 +99,8 @@ bool BarDialogRun::Run(const std::function<void(CNewVanteloDlg& bar)>& body,
     bar.DoModal();
     KillTimer(nullptr, timer);
     g_script = nullptr;
+    // The program keeps its hardware objects to its end; a test program runs the bar again.
+    ReleaseHardwareObjects();
     return script.ran;
 }
 

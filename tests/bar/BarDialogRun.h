@@ -1,7 +1,9 @@
 // Runs the real bar dialog in the test's own process: a run folder with the sample skins as
 // the current directory, a simulated machine of its own made from a profile, and the dialog's
 // modal loop on the calling thread. The test's script runs inside that loop once start-up is
-// over and the bar is on screen; the dialog ends when the script returns.
+// over and the bar is on screen; the dialog ends when the script returns. Each run starts
+// from the bar's globals as a fresh program has them and releases its hardware objects at
+// its end.
 #pragma once
 
 #include <windows.h>

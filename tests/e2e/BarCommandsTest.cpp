@@ -158,7 +158,7 @@ protected:
     // whichever command opened it: topmost, owned by the bar, centred over it, its second
     // control hidden, the bar disabled meanwhile.
     void WaitForPromptOverTheBar(const std::wstring& text, e2e::CablePrompt* opened) {
-        const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
+        const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 10000);
         ASSERT_NE(prompt.window, nullptr);
         *opened = prompt;
         EXPECT_EQ(prompt.text, text);

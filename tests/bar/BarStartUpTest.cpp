@@ -8,7 +8,6 @@
 
 #include "BarDialogRun.h"
 #include "ImportRedirect.h"
-#include "resource.h"
 
 namespace {
 
@@ -34,7 +33,6 @@ TEST(BarStartUp, IconRecordNamesTheBarItsCallbackAndItsTip) {
     EXPECT_EQ(nid.hWnd, window);
     EXPECT_EQ(nid.uID, 128u);
     EXPECT_EQ(nid.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO));
-    EXPECT_EQ(nid.uFlags, 0x17u);
     EXPECT_EQ(nid.uCallbackMessage, RegisterWindowMessageW(L"WM_OnVanteloNotify"));
     EXPECT_NE(icon, nullptr);
     EXPECT_EQ(nid.hIcon, icon);
@@ -90,7 +88,6 @@ TEST(BarStartUp, SystemMenuGainsASeparatorAndTheAboutEntry) {
     ASSERT_EQ(items, 3) << "the menu's own item, a separator and the About entry";
     EXPECT_NE(separator.type & MFT_SEPARATOR, 0u);
     EXPECT_EQ(about.type & MFT_SEPARATOR, 0u);
-    EXPECT_EQ(about.id, static_cast<UINT>(IDM_ABOUTBOX));
     EXPECT_EQ(about.id, 16u);
     EXPECT_EQ(about.text, L"\u95DC\u65BC NewVantelo(&A)...");
 }

@@ -1,6 +1,7 @@
 // The cable prompt run in the test's own process on a machine of its own, without the bar as
 // its owner: its text by the cable bit, its font and look, and how it ends (by itself after
-// five seconds, or at once by Esc or Enter). The prompt is watched from its own thread.
+// five seconds, or at once by Esc or Enter). The test watches the prompt from the prompt's own
+// thread, inside its modal loop.
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -2,13 +2,16 @@
 // command gives the bar, the hide button, the two display commands around the cable prompt,
 // the display notice of the volume buttons and the lock keys.
 //
-// Buttons are clicked for real where the test looks at what the command does. Where it looks at
-// the auto-hide timer, the command is posted as the button sends it, with the pointer away
-// from the bar: a real click's release re-arms the timer by itself (the bar's pointer filter),
-// which would hide whether the command re-arms it.
+// Buttons are clicked for real where the test looks at which command a button runs. Where it
+// looks at the auto-hide timer, the command is posted as the button sends it, with the pointer
+// away from the bar: a real click's release re-arms the timer by itself (the bar's pointer
+// filter), which would hide whether the command re-arms it. The display notices are tested with
+// posted commands too: commands that must follow each other within the notice's 300 ms pause
+// come that close only when nothing paints or moves the pointer between them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iostream>
 
 #include "BarHarness.h"
 #include "CommandHarness.h"
@@ -31,6 +34,13 @@ constexpr double kAutoHide = 5000.0;
 constexpr double kPromptOpen = 5000.0;
 // A timer may fire a hair before its period by the journal's clock.
 constexpr double kTimerSlack = 10.0;
+// How far into a show's five seconds a command comes, when the test looks at what the command
+// does to them.
+constexpr double kIntoTheShow = 1500.0;
+// Upper bounds: how late a loaded machine may run a behaviour that is due.
+constexpr double kLate = 2000.0;
+// The display notice comes after its worker's pause.
+constexpr double kNoticePause = 300.0;
 
 // Support-byte reports of every button (an unsupported byte costs the handshake its retries).
 const std::string kAllButtons = e2e::AllSupported(19);
@@ -110,14 +120,20 @@ protected:
             return -1;
         std::vector<JournalLine> journal;
         const size_t write = WaitFor(
-            from, [](const JournalLine& l) { return WritesShownBit(l, true); }, 5000, &journal);
-        if (write == kNoLine || !testsupport::WaitUntil([&] { return IsWindowVisible(bar_) != FALSE; }, 2000))
+            from, [](const JournalLine& l) { return WritesShownBit(l, true); }, 10000, &journal);
+        if (write == kNoLine || !testsupport::WaitUntil([&] { return IsWindowVisible(bar_) != FALSE; }, 5000))
             return -1;
         return journal[write].milliseconds;
     }
 
     // A moment on this process's clock in journal time.
     double JournalNow() const { return clock_->ToJournal(testsupport::CounterMilliseconds()); }
+
+    // Waits until the journal's clock has reached `moment`.
+    void WaitForJournalTime(double moment) {
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return JournalNow() >= moment; },
+                                           static_cast<DWORD>(std::max(0.0, moment - JournalNow()) + 5000)));
+    }
 
     // Waits for the prompt to go, watching closely; the journal time when it was first seen
     // gone, negative when it stayed.
@@ -142,7 +158,7 @@ protected:
     // whichever command opened it: topmost, owned by the bar, centred over it, its second
     // control hidden, the bar disabled meanwhile.
     void WaitForPromptOverTheBar(const std::wstring& text, e2e::CablePrompt* opened) {
-        const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 3000);
+        const e2e::CablePrompt prompt = e2e::WaitForCablePrompt(process_->ProcessId(), 10000);
         ASSERT_NE(prompt.window, nullptr);
         *opened = prompt;
         EXPECT_EQ(prompt.text, text);
@@ -198,41 +214,116 @@ TEST_F(BarCommands, EachButtonRunsItsOwnFunctionOnce) {
         SCOPED_TRACE(button.id);
         const size_t before = Journal().size();
         ASSERT_TRUE(e2e::ClickBarButton(bar_, button.id)) << "button not under the pointer";
-        ASSERT_NE(WaitForCall(before, button.call, 3000), kNoLine);
+        ASSERT_NE(WaitForCall(before, button.call, 10000), kNoLine);
         expected.push_back(button.call);
     }
-    // No prompt came for the switch, and nothing but the functions reached the machine: no
-    // cable register read, no second call.
     EXPECT_EQ(e2e::FindCablePrompt(process_->ProcessId()).window, nullptr);
-    Sleep(200);
-    EXPECT_EQ(CallsFrom(Journal(), from), expected);
 
-    // The hide button, clicked too: the bar goes and its shown bit is cleared.
+    // The hide button, clicked last: the bar goes and its shown bit is cleared. The hide runs
+    // once every command before it has ended, so nothing but the functions reached the machine
+    // before it: no prompt, no cable register read, no second call.
     ASSERT_TRUE(e2e::ClickBarButton(bar_, 1100));
-    EXPECT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 3000), kNoLine);
+    std::vector<JournalLine> journal;
+    ASSERT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 10000, &journal), kNoLine);
+    expected.push_back("ReadEC 0x75B -> 0x81");
+    expected.push_back("WriteEC 0x75B 0x80");
+    EXPECT_EQ(CallsFrom(journal, from), expected);
     EXPECT_FALSE(IsWindowVisible(bar_));
 }
 
-// A command restarts the full five seconds, counted from its end, whatever was left of them.
-TEST_F(BarCommands, FunctionGivesTheBarFreshFiveSeconds) {
-    ASSERT_TRUE(Start(MachineProfile("1")));
+// What each kind of command does to the auto-hide timer, told by when the bar hides. The
+// command comes well into a show's five seconds: one that re-arms the timer hides the bar five
+// seconds after its end, whatever was left of the show's; one that does not leaves the bar to
+// hide when the show's five seconds are over, before five seconds from the command have passed.
+struct TimerCase {
+    const char* label;
+    int id;
+    int buttons;            // supported buttons, enough to have this one
+    const wchar_t* answer;  // arguments of "tamsilctl answer" given before the command, or null
+    bool installed;         // the installed version matches: a volume command starts its notice
+    const char* lastCall;   // the command's last hardware call; null for a lock key
+    DWORD lockKey;          // the key a lock command presses, twice so that the lock ends as it was
+    bool rearms;
+};
+
+class BarCommandTimer : public BarCommands, public ::testing::WithParamInterface<TimerCase> {};
+
+TEST_P(BarCommandTimer, RearmsTheAutoHideOnlyWhereTheCommandRunsToItsEnd) {
+    const TimerCase& c = GetParam();
+    std::unique_ptr<e2e::InstalledVersionMatch> installed;
+    if (c.installed)
+        installed = std::make_unique<e2e::InstalledVersionMatch>();
+    std::unique_ptr<e2e::KeyHookRecorder> keys;
+    if (c.lockKey) {
+        keys = std::make_unique<e2e::KeyHookRecorder>();
+        ASSERT_TRUE(keys->Installed());
+    }
+    ASSERT_TRUE(Start(MachineProfile(e2e::AllSupported(c.buttons))));
+    std::string output;
+    if (c.answer) {
+        ASSERT_EQ(run_->Ctl(std::wstring(L"answer ") + c.answer, output), 0u);
+    }
     const double shown = ShowBar();
     ASSERT_GT(shown, 0);
+    ASSERT_NO_FATAL_FAILURE(WaitForJournalTime(shown + kIntoTheShow));
     const size_t from = Journal().size();
-    // Half the shown time gone, then the command.
-    Sleep(2500);
-    e2e::PostCommand(bar_, 1000);
-    const size_t call = WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 3000);
-    ASSERT_NE(call, kNoLine);
+
+    // The moment the command's work ended: its last hardware call, or the last key-up.
+    double ended = -1;
+    double endedSlack = 0;
+    if (c.lockKey) {
+        e2e::PostCommand(bar_, c.id);
+        e2e::PostCommand(bar_, c.id);
+        std::vector<e2e::KeyEvent> events;
+        ASSERT_TRUE(testsupport::WaitUntil(
+            [&] {
+                events.clear();
+                for (const e2e::KeyEvent& event : keys->Events())
+                    if (event.vkCode == c.lockKey)
+                        events.push_back(event);
+                return events.size() >= 4;
+            },
+            10000))
+            << "the key was not pressed twice";
+        ASSERT_NE(events[3].flags & LLKHF_UP, 0u);
+        ended = clock_->TickToJournal(events[3].time);
+        // Input times are whole ticks of the system's clock.
+        endedSlack = 20;
+    } else {
+        e2e::PostCommand(bar_, c.id);
+        std::vector<JournalLine> journal;
+        const size_t last = WaitForCall(from, c.lastCall, 10000, &journal);
+        ASSERT_NE(last, kNoLine) << c.lastCall;
+        ended = journal[last].milliseconds;
+    }
+
     std::vector<JournalLine> journal;
-    WaitFor(call, IsStateWrite, 8000, &journal);
-    const size_t hide = FindHide(journal, from);
+    const size_t hide = WaitForHide(from, static_cast<DWORD>(kIntoTheShow + kAutoHide + kLate) + 5000, journal);
     ASSERT_NE(hide, kNoLine) << "the bar never hid";
-    EXPECT_GT(hide, call) << "the bar hid before the command";
-    EXPECT_GE(journal[hide].milliseconds - journal[call].milliseconds, kAutoHide - kTimerSlack);
-    EXPECT_LE(journal[hide].milliseconds - journal[call].milliseconds, kAutoHide + 1000);
+    const double sinceEnd = journal[hide].milliseconds - ended;
+    if (c.rearms) {
+        EXPECT_GE(sinceEnd, kAutoHide - kTimerSlack - endedSlack) << "no fresh five seconds after the command";
+        EXPECT_LT(sinceEnd, kAutoHide + kLate);
+    } else {
+        EXPECT_LT(sinceEnd, kAutoHide - kTimerSlack) << "the command re-armed the timer";
+        // The show's timer started after the shown bit's write and the pause behind it.
+        EXPECT_GE(journal[hide].milliseconds - shown, kAutoHide + kPause - kTimerSlack);
+    }
     EXPECT_FALSE(IsWindowVisible(bar_));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, BarCommandTimer,
+    ::testing::Values(TimerCase{"Function", 1000, 1, nullptr, false, "GetLong32 0x200 0xD -> 0x0", 0, true},
+                      TimerCase{"CrtInDetectUnavailable", 1018, 19, L"0x2500 1", false, "GetLong32 0x2500 0x0 -> 0x1",
+                                0, false},
+                      TimerCase{"Mute", 1007, 10, nullptr, false, "GetLong32 0x200 0x8 -> 0x0", 0, true},
+                      TimerCase{"VolumeDown", 1008, 10, nullptr, false, "GetLong32 0x200 0x9 -> 0x0", 0, true},
+                      TimerCase{"VolumeUpWithNotice", 1009, 10, nullptr, true, "GetLong32 0x200 0xA -> 0x0", 0, true},
+                      TimerCase{"CapsLock", 1012, 15, nullptr, false, nullptr, VK_CAPITAL, true},
+                      TimerCase{"NumLock", 1013, 15, nullptr, false, nullptr, VK_NUMLOCK, true},
+                      TimerCase{"ScrollLock", 1014, 15, nullptr, false, nullptr, VK_SCROLL, true}),
+    [](const ::testing::TestParamInfo<TimerCase>& info) { return info.param.label; });
 
 // Hiding reads the register, pauses, writes it back with the shown bit cleared and pauses
 // again; with the bit clear already it reads and writes all the same. It leaves the
@@ -246,7 +337,7 @@ TEST_F(BarCommands, HideClearsTheShownBitWithItsPausesAndLeavesTheTimer) {
     e2e::PostCommand(bar_, 1100);
     e2e::PostCommand(bar_, 1000);
     std::vector<JournalLine> journal;
-    const size_t next = WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 3000, &journal);
+    const size_t next = WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 10000, &journal);
     ASSERT_NE(next, kNoLine);
     ASSERT_EQ(CallsFrom(journal, from),
               (std::vector<std::string>{"ReadEC 0x75B -> 0x81", "WriteEC 0x75B 0x80", "GetLong32 0x200 0xD -> 0x0"}));
@@ -260,21 +351,20 @@ TEST_F(BarCommands, HideClearsTheShownBitWithItsPausesAndLeavesTheTimer) {
     ASSERT_GT(shown, 0);
     std::string output;
     ASSERT_EQ(run_->Ctl(L"write 0x75B 0x80", output), 0u);
-    Sleep(1500);
+    ASSERT_NO_FATAL_FAILURE(WaitForJournalTime(shown + kIntoTheShow));
     from = Journal().size();
     e2e::PostCommand(bar_, 1100);
-    ASSERT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 3000, &journal), kNoLine);
+    ASSERT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 10000, &journal), kNoLine);
     ASSERT_EQ(CallsFrom(journal, from), (std::vector<std::string>{"ReadEC 0x75B -> 0x80", "WriteEC 0x75B 0x80"}));
     EXPECT_GE(journal[from + 1].milliseconds - journal[from].milliseconds, kPause);
     const double hidden = journal[from + 1].milliseconds;
 
     // The timer of the show still runs and hides the hidden bar once more when it expires;
-    // a fresh period from the hide would come more than a second later.
-    const size_t expiry = WaitForHide(from + 2, 7000, journal);
+    // a fresh period from the hide would end five seconds after it.
+    const size_t expiry = WaitForHide(from + 2, static_cast<DWORD>(kAutoHide + kLate) + 5000, journal);
     ASSERT_NE(expiry, kNoLine) << "the timer of the show did not expire";
     EXPECT_GE(journal[expiry].milliseconds - shown, kAutoHide + kPause - kTimerSlack);
-    EXPECT_LT(journal[expiry].milliseconds - shown, kAutoHide + 1000);
-    EXPECT_LT(journal[expiry].milliseconds - hidden, kAutoHide);
+    EXPECT_LT(journal[expiry].milliseconds - hidden, kAutoHide - kTimerSlack) << "the hide re-armed the timer";
 }
 
 // With the cable attached the prompt asks to pull it out; closed with Esc, the command goes
@@ -284,27 +374,27 @@ TEST_F(BarCommands, CrtLcdSwitchStopsAfterThePromptWhileTheCableIsAttached) {
     ASSERT_TRUE(Start(MachineProfile("1 1 1 1", "Reg79B=0x01\r\n")));
     const double shown = ShowBar();
     ASSERT_GT(shown, 0);
-    Sleep(1500);
+    ASSERT_NO_FATAL_FAILURE(WaitForJournalTime(shown + kIntoTheShow));
     const size_t from = Journal().size();
     e2e::PostCommand(bar_, 1003);
     e2e::CablePrompt prompt;
     ASSERT_NO_FATAL_FAILURE(WaitForPromptOverTheBar(kPullOut, &prompt));
 
-    Sleep(300);
     const double escape = JournalNow();
     PostMessageW(prompt.window, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_GT(WaitForPromptToClose(prompt.window, 1000), 0) << "Esc did not close the prompt";
+    // The prompt would close itself five seconds after it opened.
+    EXPECT_GT(WaitForPromptToClose(prompt.window, 3000), 0) << "Esc did not close the prompt";
     std::vector<JournalLine> journal;
-    const size_t expiry = WaitForHide(from, 6000, journal);
+    const size_t expiry = WaitForHide(from, static_cast<DWORD>(kAutoHide + kLate) + 5000, journal);
     ASSERT_NE(expiry, kNoLine) << "the bar never hid";
     ASSERT_GE(expiry, from + 2);
     EXPECT_EQ(CallsFrom(journal, from), (std::vector<std::string>{"ReadEC 0x79B -> 0x1", "ReadEC 0x79B -> 0x1",
                                                                   "ReadEC 0x75B -> 0x81", "WriteEC 0x75B 0x80"}));
     const JournalLine& check = journal[from + 1];
     EXPECT_GE(check.milliseconds - escape, kPause - clock_->Uncertainty());
-    EXPECT_LT(check.milliseconds - escape, 1000);
+    EXPECT_LT(check.milliseconds - escape, kLate);
     // The bar hides when the show's five seconds are over, not five seconds after the command.
-    EXPECT_LT(journal[expiry].milliseconds - shown, kAutoHide + 1000);
+    EXPECT_LT(journal[expiry].milliseconds - check.milliseconds, kAutoHide - kTimerSlack);
     EXPECT_TRUE(IsWindowEnabled(bar_));
 }
 
@@ -313,16 +403,17 @@ TEST_F(BarCommands, CrtLcdSwitchStopsAfterThePromptWhileTheCableIsAttached) {
 // the bar gets five fresh seconds.
 TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
     ASSERT_TRUE(Start(MachineProfile("1 1 1 1", "Reg79B=0x00\r\n")));
-    ASSERT_GT(ShowBar(), 0);
+    const double shown = ShowBar();
+    ASSERT_GT(shown, 0);
     // The show's own five seconds end while the prompt is open.
-    Sleep(1000);
+    ASSERT_NO_FATAL_FAILURE(WaitForJournalTime(shown + kIntoTheShow));
     const size_t from = Journal().size();
     e2e::PostCommand(bar_, 1003);
     double closed = -1;
     ASSERT_NO_FATAL_FAILURE(WaitOutThePlugInPrompt(&closed));
 
     std::vector<JournalLine> journal;
-    const size_t function = WaitForCall(from, "GetLong32 0x200 0x3 -> 0x0", 3000, &journal);
+    const size_t function = WaitForCall(from, "GetLong32 0x200 0x3 -> 0x0", 10000, &journal);
     ASSERT_NE(function, kNoLine);
     const size_t opened = from;
     ASSERT_EQ(CallText(journal[opened]), "ReadEC 0x79B -> 0x0") << "the prompt did not read the cable bit first";
@@ -334,14 +425,14 @@ TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
     EXPECT_GE(journal[check].milliseconds - journal[opened].milliseconds, kPause + kPromptOpen + kPause - kTimerSlack);
     EXPECT_GE(journal[function].milliseconds - journal[check].milliseconds, kPause);
     // Seen closed no earlier than it closed: a bound from above only.
-    EXPECT_LT(journal[function].milliseconds - closed, 1000);
+    EXPECT_LT(journal[function].milliseconds - closed, kLate);
     EXPECT_TRUE(IsWindowEnabled(bar_));
 
     // Five fresh seconds from the end of the command.
-    const size_t expiry = WaitForHide(function + 1, 7000, journal);
+    const size_t expiry = WaitForHide(function + 1, static_cast<DWORD>(kAutoHide + kLate) + 5000, journal);
     ASSERT_NE(expiry, kNoLine) << "no fresh five seconds after the switch";
     EXPECT_GE(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide - kTimerSlack);
-    EXPECT_LT(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide + 1000);
+    EXPECT_LT(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide + kLate);
 }
 
 // Detection unavailable (answer exactly 1): the button is disabled and nothing else happens.
@@ -356,24 +447,27 @@ TEST_F(BarCommands, CrtInDetectDisablesItsButtonOrRunsAfterThePrompt) {
     ASSERT_EQ(run_->Ctl(L"answer 0x2500 1", output), 0u);
     size_t from = Journal().size();
     ASSERT_TRUE(e2e::ClickBarButton(bar_, 1018));
-    ASSERT_NE(WaitForCall(from, "GetLong32 0x2500 0x0 -> 0x1", 3000), kNoLine);
-    EXPECT_TRUE(testsupport::WaitUntil([&] { return !IsWindowEnabled(button); }, 2000));
-    Sleep(300);
-    EXPECT_EQ(e2e::FindCablePrompt(process_->ProcessId()).window, nullptr);
-    EXPECT_EQ(CallsFrom(Journal(), from), std::vector<std::string>{"GetLong32 0x2500 0x0 -> 0x1"});
+    ASSERT_NE(WaitForCall(from, "GetLong32 0x2500 0x0 -> 0x1", 10000), kNoLine);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !IsWindowEnabled(button); }, 5000));
+    // The hide, sent behind it, runs once the command has ended: a prompt would have held it
+    // back, and any call of the command would come before it.
+    e2e::PostCommand(bar_, 1100);
+    std::vector<JournalLine> journal;
+    ASSERT_NE(WaitForCall(from, "WriteEC 0x75B 0x80", 10000, &journal), kNoLine);
+    EXPECT_EQ(CallsFrom(journal, from),
+              (std::vector<std::string>{"GetLong32 0x2500 0x0 -> 0x1", "ReadEC 0x75B -> 0x81", "WriteEC 0x75B 0x80"}));
 
     // The refresh event asks again and enables the button.
     ASSERT_EQ(run_->Ctl(L"answer 0x2500 2", output), 0u);
     ASSERT_EQ(run_->Ctl(L"event 0xA3", output), 0u);
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return IsWindowEnabled(button) != FALSE; }, 3000));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return IsWindowEnabled(button) != FALSE; }, 10000));
     ASSERT_GT(ShowBar(), 0);
     from = Journal().size();
     ASSERT_TRUE(e2e::ClickBarButton(bar_, 1018));
     double closed = -1;
     ASSERT_NO_FATAL_FAILURE(WaitOutThePlugInPrompt(&closed));
 
-    std::vector<JournalLine> journal;
-    const size_t detection = WaitForCall(from, "GetLong32 0x200 0x84 -> 0x0", 3000, &journal);
+    const size_t detection = WaitForCall(from, "GetLong32 0x200 0x84 -> 0x0", 10000, &journal);
     ASSERT_NE(detection, kNoLine);
     ASSERT_EQ(CallText(journal[from]), "GetLong32 0x2500 0x0 -> 0x2");
     ASSERT_EQ(CallText(journal[from + 1]), "ReadEC 0x79B -> 0x0");
@@ -383,11 +477,40 @@ TEST_F(BarCommands, CrtInDetectDisablesItsButtonOrRunsAfterThePrompt) {
     // The prompt's read, its pause, its five seconds; a pause, the detection.
     EXPECT_GE(journal[detection].milliseconds - journal[from + 1].milliseconds,
               kPause + kPromptOpen + kPause - kTimerSlack);
-    EXPECT_LT(journal[detection].milliseconds - closed, 1000);
+    EXPECT_LT(journal[detection].milliseconds - closed, kLate);
 }
 
 // Up to the volume buttons (mute, down, up) of the display-notice tests.
 const std::string kVolumeButtons = e2e::AllSupported(10);
+
+// A notice code that the bar never sends, for the stand-in's own notice.
+constexpr unsigned kOwnNotice = 0x5A5A;
+
+// The journal lines of `call` from `from` on, waited for until there are `count`.
+std::vector<const JournalLine*> WaitForCalls(const BarRun& run, size_t from, const std::string& call, size_t count,
+                                             std::vector<JournalLine>& journal) {
+    std::vector<const JournalLine*> lines;
+    testsupport::WaitUntil(
+        [&] {
+            journal = run.Journal();
+            lines.clear();
+            for (size_t i = from; i < journal.size(); ++i)
+                if (CallText(journal[i]) == call)
+                    lines.push_back(&journal[i]);
+            return lines.size() >= count;
+        },
+        10000);
+    return lines;
+}
+
+// Whether commands that ran at the journal times given came within the notice's pause of each
+// other, which is what lets a worker that read its code late take the next command's code.
+// Said in the test's output when they did not: the run then shows less.
+void NoteWhetherWithinThePause(double first, double last) {
+    if (last - first >= kNoticePause)
+        std::cout << "[ note     ] the commands came " << last - first << " ms apart, not within the notice's pause"
+                  << std::endl;
+}
 
 // Without the expected installed version no notice is sent, though the functions run.
 TEST_F(BarCommands, NoDisplayNoticeWithoutTheExpectedInstalledVersion) {
@@ -399,15 +522,25 @@ TEST_F(BarCommands, NoDisplayNoticeWithoutTheExpectedInstalledVersion) {
     ASSERT_GT(ShowBar(), 0);
     const size_t from = Journal().size();
     for (int id : {1007, 1008, 1009})
-        ASSERT_TRUE(e2e::ClickBarButton(bar_, id)) << id;
-    ASSERT_NE(WaitForCall(from, "GetLong32 0x200 0xA -> 0x0", 3000), kNoLine);
-    Sleep(800);
-    EXPECT_TRUE(display.Notices().empty());
+        e2e::PostCommand(bar_, id);
+    std::vector<JournalLine> journal;
+    const size_t last = WaitForCall(from, "GetLong32 0x200 0xA -> 0x0", 10000, &journal);
+    ASSERT_NE(last, kNoLine);
+    EXPECT_EQ(CallsFrom(journal, from),
+              (std::vector<std::string>{"GetLong32 0x200 0x8 -> 0x0", "GetLong32 0x200 0x9 -> 0x0",
+                                        "GetLong32 0x200 0xA -> 0x0"}));
+    // Past the time a notice would have been sent, and every notice sent by then received.
+    ASSERT_NO_FATAL_FAILURE(WaitForJournalTime(journal[last].milliseconds + kNoticePause + kLate));
+    ASSERT_TRUE(display.ReceivedAfterOwnNotice(kOwnNotice, 10000));
+    const std::vector<e2e::OsdNotice> notices = display.Notices();
+    ASSERT_EQ(notices.size(), 1u) << "the bar sent a notice";
+    EXPECT_EQ(notices[0].lParam, kOwnNotice);
 }
 
 // Each volume command sends its own code 300 ms or more after it ran, also when the next
-// command comes within those 300 ms.
-TEST_F(BarCommands, EachVolumeClickSendsItsOwnDisplayNotice) {
+// command comes within those 300 ms. The notices may come in any order; the k-th notice comes
+// at least 300 ms after the k-th command all the same.
+TEST_F(BarCommands, EachVolumeCommandSendsItsOwnDisplayNotice) {
     e2e::InstalledVersionMatch installed;
     ASSERT_TRUE(Start(MachineProfile(kVolumeButtons)));
     ASSERT_EQ(GetPrivateProfileIntW(L"record", L"VisScan", -1, run_->Folder().File(L"test.ini").c_str()), 1)
@@ -416,44 +549,37 @@ TEST_F(BarCommands, EachVolumeClickSendsItsOwnDisplayNotice) {
     ASSERT_TRUE(display.Ready());
     ASSERT_GT(ShowBar(), 0);
 
-    // Volume up three times, each click a few pixels from the last so that none is a
-    // double click.
-    const int apart = GetSystemMetrics(SM_CXDOUBLECLK) + 2;
+    // Volume up three times.
     size_t from = Journal().size();
-    for (int dx : {-apart, 0, apart})
-        ASSERT_TRUE(e2e::ClickBarButton(bar_, 1009, dx));
+    for (int i = 0; i < 3; ++i)
+        e2e::PostCommand(bar_, 1009);
     std::vector<JournalLine> journal;
-    testsupport::WaitUntil(
-        [&] {
-            journal = Journal();
-            return std::count_if(journal.begin() + from, journal.end(),
-                                 [](const JournalLine& l) { return CallText(l) == "GetLong32 0x200 0xA -> 0x0"; }) == 3;
-        },
-        3000);
-    ASSERT_EQ(CallsFrom(journal, from), std::vector<std::string>(3, "GetLong32 0x200 0xA -> 0x0"));
-    ASSERT_LT(journal[from + 2].milliseconds - journal[from].milliseconds, 300) << "the clicks were too slow";
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return display.Notices().size() >= 3; }, 3000));
+    const auto ups = WaitForCalls(*run_, from, "GetLong32 0x200 0xA -> 0x0", 3, journal);
+    ASSERT_EQ(ups.size(), 3u);
+    NoteWhetherWithinThePause(ups[0]->milliseconds, ups[2]->milliseconds);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return display.Notices().size() >= 3; }, 10000));
     std::vector<e2e::OsdNotice> notices = display.Notices();
     ASSERT_EQ(notices.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(notices[i].wParam, 0u);
         EXPECT_EQ(notices[i].lParam, 0xB0u);
-        const double after = clock_->ToJournal(notices[i].counterMilliseconds) - journal[from + i].milliseconds;
-        EXPECT_GE(after, 300 - clock_->Uncertainty());
-        EXPECT_LT(after, 1000);
+        const double after = clock_->ToJournal(notices[i].counterMilliseconds) - ups[i]->milliseconds;
+        EXPECT_GE(after, kNoticePause - clock_->Uncertainty());
+        EXPECT_LT(after, kNoticePause + kLate);
     }
 
-    // Mute, then volume down within 300 ms: one notice each, in whichever order.
+    // Mute, then volume down: one notice each, in whichever order.
     from = journal.size();
-    ASSERT_TRUE(e2e::ClickBarButton(bar_, 1007));
-    ASSERT_TRUE(e2e::ClickBarButton(bar_, 1008));
-    const size_t down = WaitForCall(from, "GetLong32 0x200 0x9 -> 0x0", 3000, &journal);
+    e2e::PostCommand(bar_, 1007);
+    e2e::PostCommand(bar_, 1008);
+    const size_t down = WaitForCall(from, "GetLong32 0x200 0x9 -> 0x0", 10000, &journal);
     ASSERT_NE(down, kNoLine);
     const size_t mute = FindCall(journal, from, "GetLong32 0x200 0x8 -> 0x0");
     ASSERT_NE(mute, kNoLine);
-    ASSERT_LT(journal[down].milliseconds - journal[mute].milliseconds, 300) << "the clicks were too slow";
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return display.Notices().size() >= 5; }, 3000));
+    ASSERT_LT(mute, down);
+    NoteWhetherWithinThePause(journal[mute].milliseconds, journal[down].milliseconds);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return display.Notices().size() >= 5; }, 10000));
     notices = display.Notices();
     ASSERT_EQ(notices.size(), 5u);
     for (const auto& [code, call] : {std::pair<unsigned, size_t>{0xA0, mute}, {0xAE, down}}) {
@@ -463,8 +589,8 @@ TEST_F(BarCommands, EachVolumeClickSendsItsOwnDisplayNotice) {
         ASSERT_NE(notice, notices.end());
         EXPECT_EQ(notice->wParam, 0u);
         const double after = clock_->ToJournal(notice->counterMilliseconds) - journal[call].milliseconds;
-        EXPECT_GE(after, 300 - clock_->Uncertainty());
-        EXPECT_LT(after, 1000);
+        EXPECT_GE(after, kNoticePause - clock_->Uncertainty());
+        EXPECT_LT(after, kNoticePause + kLate);
     }
 }
 
@@ -488,9 +614,13 @@ TEST_F(BarCommands, LockButtonsPressTheirKeyForTwoHundredMilliseconds) {
         };
         for (int press = 0; press < 2; ++press) {
             ASSERT_TRUE(e2e::ClickBarButton(bar_, id, press * apart));
-            ASSERT_TRUE(testsupport::WaitUntil([&] { return ofKey().size() == 2u * (press + 1); }, 3000));
+            ASSERT_TRUE(testsupport::WaitUntil([&] { return ofKey().size() >= 2u * (press + 1); }, 10000));
         }
-        Sleep(100);
+        // A command sent behind the second press runs once that press has ended: any further
+        // key of it has been made by then.
+        const size_t from = Journal().size();
+        e2e::PostCommand(bar_, 1000);
+        ASSERT_NE(WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 10000), kNoLine);
         const std::vector<e2e::KeyEvent> events = ofKey();
         ASSERT_EQ(events.size(), 4u);
         for (size_t i = 0; i < events.size(); i += 2) {
@@ -503,7 +633,7 @@ TEST_F(BarCommands, LockButtonsPressTheirKeyForTwoHundredMilliseconds) {
                 EXPECT_NE(event.flags & LLKHF_INJECTED, 0u);
             }
             EXPECT_GE(up.time - down.time, 200u);
-            EXPECT_LT(up.time - down.time, 1000u);
+            EXPECT_LT(up.time - down.time, 200u + static_cast<DWORD>(kLate));
         }
     }
 }

@@ -1,11 +1,14 @@
 // The shipped bar started as a process with a simulated machine: a normal start, a second
-// start, the hardware library's start failures, the end by WM_CLOSE and the About box.
+// start, the hardware library's start failures, where a start hands the install status to the
+// registry, the end by WM_CLOSE and the About box.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "BarHarness.h"
 #include "MessageBoxes.h"
+#include "bar/Settings.h"
 
 using e2e::BarRun;
 using e2e::IsCall;
@@ -73,7 +76,16 @@ TEST(BarStart, SecondStartLeavesWithoutWindowBoxOrHardwareCall) {
     ASSERT_TRUE(second.WaitForExit(kStartTimeout));
     EXPECT_EQ(BarRun::WaitForBarWindow(second, 0), nullptr);
     EXPECT_TRUE(testsupport::FindMessageBoxes(second.ProcessId()).empty());
-    EXPECT_EQ(run.Journal().size(), before.size());
+    // A start that got past the single-instance test would begin with the library's start.
+    // Meanwhile the first bar may have hidden itself, which only reads and writes 0x75B.
+    const auto journal = run.Journal();
+    ASSERT_GE(journal.size(), before.size());
+    EXPECT_EQ(
+        std::count_if(journal.begin(), journal.end(), [](const JournalLine& l) { return IsCall(l, "InitTamsilIO"); }),
+        1);
+    for (size_t i = before.size(); i < journal.size(); ++i)
+        EXPECT_TRUE(IsCall(journal[i], "ReadEC", "0x75B") || IsCall(journal[i], "WriteEC", "0x75B"))
+            << e2e::CallText(journal[i]);
     EXPECT_FALSE(first.WaitForExit(0));
     EXPECT_TRUE(IsWindow(window));
 }
@@ -120,6 +132,86 @@ INSTANTIATE_TEST_SUITE_P(InitResults, BarStartFailure,
                                                L"Vantelo II application can not be installed on non Corvane product."},
                                            InitFailure{"OtherFailure", 3, nullptr}),
                          [](const ::testing::TestParamInfo<InitFailure>& info) { return info.param.label; });
+
+// The registry's install status as the bar reads it; none when the key or the value is missing.
+std::optional<std::wstring> RegistryInstallStatus() {
+    WCHAR text[kInstallStatusSize];
+    DWORD bytes = sizeof(text);
+    if (RegGetValueW(HKEY_CURRENT_USER, kInstallStatusKey, L"InstallStatus", RRF_RT_REG_SZ, nullptr, text, &bytes) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(text);
+}
+
+void ForgetInstallStatus() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kInstallStatusKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kInstallStatusKey);
+}
+
+// How a start ends: with the bar up, or with a box that must be answered before the program
+// ends.
+struct SyncCase {
+    const char* label;
+    std::string profile;
+    int reportedBytes;   // 0: the start ends before the support-byte report
+    const wchar_t* box;  // null: a normal start
+    bool synced;         // the registry holds the ini's text once the start is over
+};
+
+class InstallStatusAtStart : public ::testing::TestWithParam<SyncCase> {
+protected:
+    InstallStatusAtStart() { ForgetInstallStatus(); }
+    ~InstallStatusAtStart() override { ForgetInstallStatus(); }
+};
+
+// The install status goes from .\Setting\data.ini to the registry only once the hardware
+// library has started and the support bytes are read, and before the button-count check: a
+// start whose check fails has handed it over, one whose library failed has not. The last two
+// bytes of each report take their retries, so the handshake's end lasts well over a second:
+// the registry must not have the text while it runs.
+TEST_P(InstallStatusAtStart, IsHandedToTheRegistryBetweenTheHandshakeAndTheCountCheck) {
+    const SyncCase& c = GetParam();
+    const std::wstring status = L"Installed " + std::to_wstring(GetTickCount());
+    BarRun run(c.profile);
+    const std::string ini = "[data]\r\nInstallStatus=" + testsupport::WideToUtf8(status) + "\r\n";
+    ASSERT_TRUE(CreateDirectoryW(run.Folder().File(L"Setting").c_str(), nullptr));
+    testsupport::WriteWholeFile(run.Folder().File(L"Setting\\data.ini"), ini);
+    const ChildProcess& bar = run.Start();
+
+    if (c.reportedBytes > 0) {
+        // The count's acknowledge and all bytes' but the last two: what is left of the report
+        // takes eleven reads a byte.
+        const auto acknowledges = [](const std::vector<JournalLine>& journal) {
+            return std::count_if(journal.begin(), journal.end(),
+                                 [](const JournalLine& l) { return e2e::CallText(l) == "WriteEC 0x75A 0xFF"; });
+        };
+        ASSERT_TRUE(
+            testsupport::WaitUntil([&] { return acknowledges(run.Journal()) >= c.reportedBytes - 1; }, kStartTimeout));
+        EXPECT_EQ(RegistryInstallStatus(), std::nullopt) << "handed over before the support bytes were read";
+    }
+    if (c.box) {
+        const auto boxes = testsupport::WaitForMessageBoxes(bar.ProcessId(), kStartTimeout);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, c.box);
+        // The start is stopped in the box, before its end.
+        EXPECT_EQ(RegistryInstallStatus(), c.synced ? std::optional<std::wstring>(status) : std::nullopt);
+        testsupport::AnswerMessageBox(boxes[0], IDOK);
+        ASSERT_TRUE(bar.WaitForExit(kStartTimeout));
+    } else {
+        ASSERT_NE(run.WaitForStartedBar(bar, kStartTimeout), nullptr);
+    }
+    EXPECT_EQ(RegistryInstallStatus(), c.synced ? std::optional<std::wstring>(status) : std::nullopt);
+    EXPECT_EQ(testsupport::ReadWholeFile(run.Folder().File(L"Setting\\data.ini")), testsupport::Utf8ToWide(ini))
+        << "the ini file is only read";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, InstallStatusAtStart,
+    ::testing::Values(
+        SyncCase{"NormalStart", e2e::MachineProfile("1 1 1", "ByteZeroReads=0 10 10\r\n"), 3, nullptr, true},
+        SyncCase{"CountCheckFails", e2e::MachineProfile("0 0 0"), 3, L"Button count Error code 1 !", true},
+        SyncCase{"LibraryFails", "[Machine]\r\nInitResult=1\r\n", 0, L"No Driver", false}),
+    [](const ::testing::TestParamInfo<SyncCase>& info) { return info.param.label; });
 
 TEST(BarEnd, CloseMessageEndsTheProgramWithTheRunningBitCleared) {
     BarRun run("[Machine]\r\nReg75B=0x01\r\n");

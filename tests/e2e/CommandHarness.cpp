@@ -1,9 +1,11 @@
 #include "CommandHarness.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
+#include "bar/NewVanteloDlg.h"
 #include "bar/Settings.h"
 #include "tamsil/Machine.h"
 #include "tamsil/Profile.h"
@@ -23,6 +25,12 @@ JournalClock::JournalClock(const BarRun& run, const std::string& profile) {
     const double after = testsupport::CounterMilliseconds();
     origin_ = (before + after) / 2;
     uncertainty_ = (after - before) / 2;
+}
+
+double JournalClock::TickToJournal(DWORD tick) const {
+    // Ticks are whole milliseconds; their distance to now is taken at full precision.
+    const DWORD now = GetTickCount();
+    return ToJournal(testsupport::CounterMilliseconds()) - static_cast<double>(static_cast<int>(now - tick));
 }
 
 void ParkPointer() {
@@ -62,7 +70,7 @@ bool ClickBarButton(HWND bar, int id, int dx) {
     GetWindowRect(button, &rect);
     const POINT at{(rect.left + rect.right) / 2 + dx, (rect.top + rect.bottom) / 2};
     // Another program's window may cover the bar for a moment.
-    if (!testsupport::WaitUntil([&] { return WindowFromPoint(at) == button; }, 2000))
+    if (!testsupport::WaitUntil([&] { return WindowFromPoint(at) == button; }, 5000))
         return false;
     SendClick(at);
     return true;
@@ -149,6 +157,17 @@ OsdStandIn::~OsdStandIn() {
         process_->Terminate();
 }
 
+bool OsdStandIn::ReceivedAfterOwnNotice(unsigned code, DWORD milliseconds) const {
+    if (!window_ || !PostMessageW(window_, kOsdNotifyMessage, 0, code))
+        return false;
+    return testsupport::WaitUntil(
+        [&] {
+            const std::vector<OsdNotice> notices = Notices();
+            return std::any_of(notices.begin(), notices.end(), [&](const OsdNotice& n) { return n.lParam == code; });
+        },
+        milliseconds);
+}
+
 std::vector<OsdNotice> OsdStandIn::Notices() const {
     std::vector<OsdNotice> notices;
     if (!testsupport::FileExists(log_))
@@ -164,31 +183,32 @@ std::vector<OsdNotice> OsdStandIn::Notices() const {
 
 KeyHookRecorder* KeyHookRecorder::active_ = nullptr;
 
-KeyHookRecorder::KeyHookRecorder() {
+KeyHookRecorder::KeyHookRecorder()
+    : ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     active_ = this;
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    thread_ = std::thread([this, ready] { Run(ready); });
-    WaitForSingleObject(ready, 10000);
-    CloseHandle(ready);
+    thread_ = std::thread([this] { Run(); });
+    // A hook that is not in place by then reads as not installed.
+    WaitForSingleObject(ready_.Get(), 10000);
 }
 
 KeyHookRecorder::~KeyHookRecorder() {
-    // The thread's queue exists before `ready` is set, so the quit message is not lost.
-    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    SetEvent(stop_.Get());
     thread_.join();
     active_ = nullptr;
 }
 
-void KeyHookRecorder::Run(HANDLE ready) {
-    MSG message;
-    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
-    threadId_ = GetCurrentThreadId();
+void KeyHookRecorder::Run() {
     HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, Hook, GetModuleHandleW(nullptr), 0);
     installed_ = hook != nullptr;
-    SetEvent(ready);
-    // The system calls the hook from this thread's message retrieval.
-    while (GetMessageW(&message, nullptr, 0, 0) > 0)
-        DispatchMessageW(&message);
+    SetEvent(ready_.Get());
+    // The system calls the hook from this thread's message retrieval; the thread sleeps until
+    // a message or the stop comes.
+    HANDLE stop = stop_.Get();
+    while (MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
     if (hook)
         UnhookWindowsHookEx(hook);
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "BarHarness.h"
+#include "tamsil/Handle.h"
 
 namespace e2e {
 
@@ -24,6 +26,9 @@ public:
     JournalClock(const BarRun& run, const std::string& profile);
     // A moment on the counter (testsupport::CounterMilliseconds) as a journal time stamp.
     double ToJournal(double counterMilliseconds) const { return counterMilliseconds - origin_; }
+    // A moment on the system's tick count (GetTickCount, the clock of input events) as a
+    // journal time stamp, within a few milliseconds.
+    double TickToJournal(DWORD tick) const;
     // How far off ToJournal can be: the time the reset took.
     double Uncertainty() const { return uncertainty_; }
 
@@ -39,7 +44,7 @@ void ParkPointer();
 
 // A real left click (press and release) at the centre of the bar's control `id`, `dx` pixels to
 // the right of it; false when the control is not shown, or another window covers that point
-// for two seconds. Clicks on one button that follow each other within the double-click time
+// for five seconds. Clicks on one button that follow each other within the double-click time
 // are no double click when they are more than a few pixels apart.
 bool ClickBarButton(HWND bar, int id, int dx = 0);
 
@@ -89,6 +94,9 @@ public:
     // Whether its window is there.
     bool Ready() const { return window_ != nullptr; }
     std::vector<OsdNotice> Notices() const;
+    // Sends the program a notice of the test's own, with `code`, and waits until it has been
+    // received: every notice that reached the program before it has been received too.
+    bool ReceivedAfterOwnNotice(unsigned code, DWORD milliseconds) const;
 
 private:
     std::wstring log_;
@@ -104,7 +112,8 @@ struct KeyEvent {
 };
 
 // Records every keyboard event of the desktop, whichever process made it, through a
-// low-level keyboard hook on a thread of its own, while the object lives.
+// low-level keyboard hook on a thread of its own, while the object lives. The thread uses only
+// the object's own members, and the object ends it and waits for it at destruction.
 class KeyHookRecorder {
 public:
     KeyHookRecorder();
@@ -117,14 +126,15 @@ public:
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-    void Run(HANDLE ready);
+    void Run();
 
     static KeyHookRecorder* active_;
     mutable std::mutex mutex_;
     std::vector<KeyEvent> events_;
+    tamsil::UniqueHandle ready_;
+    tamsil::UniqueHandle stop_;
+    std::atomic<bool> installed_{false};
     std::thread thread_;
-    DWORD threadId_ = 0;
-    bool installed_ = false;
 };
 
 }  // namespace e2e

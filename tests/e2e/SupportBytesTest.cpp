@@ -151,8 +151,10 @@ TEST(SupportByteHandshake, CountThatNeverComesEndsTheProgram) {
     testsupport::AnswerMessageBox(boxes[0], IDOK);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return !IsWindow(boxes[0].window); }, kStartTimeout));
 
-    // The quit request posted before the count check's box may close that box at once; when
-    // it shows, it says the visible count is wrong and is answered.
+    // The quit request posted with the first box is still pending when the count check fails:
+    // the second box's own message loop takes it, ends and posts it again, so that box may be
+    // gone as soon as it is made. When it does show, it says the visible count is wrong. The
+    // box in full is the case of a count whose bytes are all 0, below.
     bool secondBoxShown = false;
     testsupport::WaitUntil(
         [&] {
@@ -188,6 +190,50 @@ TEST(SupportByteHandshake, CountThatNeverComesEndsTheProgram) {
         EXPECT_GE(reads[i]->milliseconds - reads[i - 1]->milliseconds, kPause) << "retry " << i;
     EXPECT_EQ(run.ReadRegister(0x75B), 0x01u);
     EXPECT_EQ(GetPrivateProfileIntW(L"record", L"ErrorCount", -1, record.c_str()), 1);
+}
+
+// A positive count whose bytes are all 0 (each after its ten retries) leaves no button to
+// show: no quit request is pending, so the count check's box "Button count Error code 1 !"
+// stays until it is answered. Then the bar is destroyed as on any failed start: its
+// destruction reads 0x75B and writes it back with the running bit clear, which was never
+// set; no icon was added; the program ends.
+TEST(ButtonCountCheck, AllBytesZeroShowsTheBoxAndEndsWithoutTheRunningBit) {
+    BarRun run(MachineProfile("0 0 0", "Reg75B=0x01\r\n"));
+    const int iconsBefore = e2e::TrayIconCount();
+    const ChildProcess& bar = run.Start();
+    HWND window = BarRun::WaitForBarWindow(bar, kStartTimeout);
+    ASSERT_NE(window, nullptr);
+
+    const auto boxes = testsupport::WaitForMessageBoxes(bar.ProcessId(), kStartTimeout);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Vantelo II");
+    EXPECT_EQ(boxes[0].text, L"Button count Error code 1 !");
+    EXPECT_EQ(boxes[0].buttons, std::vector<std::wstring>{L"OK"});
+    // The whole report was read and acknowledged before the check; nothing after it yet.
+    const auto beforeAnswer = FromReportRequest(run.Journal());
+    EXPECT_EQ(std::count_if(beforeAnswer.begin(), beforeAnswer.end(),
+                            [](const JournalLine& l) { return CallText(l) == "WriteEC 0x75A 0xFF"; }),
+              1 + 3);
+    EXPECT_TRUE(std::none_of(beforeAnswer.begin(), beforeAnswer.end(), [](const JournalLine& l) {
+        return IsCall(l, "ReadEC", "0x75B");
+    })) << "the controller's state was touched before the box was answered";
+    EXPECT_EQ(GetPrivateProfileIntW(L"record", L"ErrorCount", -1, run.Folder().File(L"test.ini").c_str()), -1)
+        << "a positive count is no count failure";
+    EXPECT_FALSE(bar.WaitForExit(0)) << "the program ended before the box was answered";
+    testsupport::AnswerMessageBox(boxes[0], IDOK);
+
+    ASSERT_TRUE(bar.WaitForExit(kStartTimeout)) << "the program did not end after the box";
+    EXPECT_EQ(bar.ExitCode(), 0u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(e2e::TrayIconCount(), iconsBefore);
+    const auto journal = FromReportRequest(run.Journal());
+    ASSERT_GE(journal.size(), beforeAnswer.size() + 2);
+    EXPECT_EQ(e2e::CallsFrom(journal, beforeAnswer.size()),
+              (std::vector<std::string>{"ReadEC 0x75B -> 0x1", "WriteEC 0x75B 0x1"}));
+    const JournalLine& read = journal[beforeAnswer.size()];
+    const JournalLine& write = journal[beforeAnswer.size() + 1];
+    EXPECT_GE(write.milliseconds - read.milliseconds, kPause);
+    EXPECT_EQ(run.ReadRegister(0x75B), 0x01u);
 }
 
 // A report of 18 bytes has no CRT-in-detect button; with a nineteenth byte of 1 it exists,

@@ -8,6 +8,8 @@
 #define IDR_TRAYMENU 129
 #define IDD_CABLE_PROMPT 132
 
+// The function buttons in button order, without a gap: the bar computes button k's control
+// from the first (bar/ButtonSet.h checks every one at compile time).
 #define IDC_BTN_BLUETOOTH 1000
 #define IDC_BTN_SLEEP 1001
 #define IDC_BTN_POWER_FEATURE 1002

@@ -94,9 +94,9 @@ class BarToolTips : public ::testing::TestWithParam<ToolTipCase> {};
 TEST_P(BarToolTips, EveryButtonThatCanExistHasItsLabel) {
     const ToolTipCase& c = GetParam();
     BarDialogRun run(bartest::ProfileWithBytes(Ones(c.count), c.answers));
-    std::unique_ptr<bartest::ImportRedirect> version;
+    std::unique_ptr<testsupport::ImportRedirect> version;
     if (c.windows8) {
-        version = std::make_unique<bartest::ImportRedirect>("GetVersionExW", reinterpret_cast<void*>(&ReportWindows8));
+        version = std::make_unique<testsupport::ImportRedirect>("GetVersionExW", reinterpret_cast<void*>(&ReportWindows8));
         ASSERT_TRUE(version->Installed());
     }
     std::map<int, std::wstring> texts;

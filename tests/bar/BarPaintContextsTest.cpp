@@ -8,31 +8,14 @@
 #include <vector>
 
 #include "BarDialogRun.h"
+#include "ImportRedirect.h"
 #include "bar/Globals.h"
 #include "bar/SkinLayout.h"
-
-// This program's import slots, by their linker names, so that a test can lead a system
-// function elsewhere for everything linked into the program: the two creations that a
-// surface needs, and the calls that take and give back a window's device contexts.
-#ifdef _WIN64
-extern "C" decltype(&CreateCompatibleDC) importedCreateCompatibleDC asm("__imp_CreateCompatibleDC");
-extern "C" decltype(&CreateDIBSection) importedCreateDIBSection asm("__imp_CreateDIBSection");
-extern "C" decltype(&GetDC) importedGetDC asm("__imp_GetDC");
-extern "C" decltype(&ReleaseDC) importedReleaseDC asm("__imp_ReleaseDC");
-extern "C" decltype(&BeginPaint) importedBeginPaint asm("__imp_BeginPaint");
-extern "C" decltype(&EndPaint) importedEndPaint asm("__imp_EndPaint");
-#else
-extern "C" decltype(&CreateCompatibleDC) importedCreateCompatibleDC asm("__imp__CreateCompatibleDC@4");
-extern "C" decltype(&CreateDIBSection) importedCreateDIBSection asm("__imp__CreateDIBSection@24");
-extern "C" decltype(&GetDC) importedGetDC asm("__imp__GetDC@4");
-extern "C" decltype(&ReleaseDC) importedReleaseDC asm("__imp__ReleaseDC@8");
-extern "C" decltype(&BeginPaint) importedBeginPaint asm("__imp__BeginPaint@8");
-extern "C" decltype(&EndPaint) importedEndPaint asm("__imp__EndPaint@8");
-#endif
 
 namespace {
 
 using bartest::BarDialogRun;
+using testsupport::ImportRedirect;
 
 HDC WINAPI NoDeviceContext(HDC) {
     return nullptr;
@@ -41,26 +24,6 @@ HDC WINAPI NoDeviceContext(HDC) {
 HBITMAP WINAPI NoDibSection(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD) {
     return nullptr;
 }
-
-// While it lives, the import slot leads to `replacement` instead of the system's function.
-template <typename Function>
-class RedirectedImport {
-public:
-    RedirectedImport(Function& slot, Function replacement) : slot_(slot), real_(slot) { Write(replacement); }
-    ~RedirectedImport() { Write(real_); }
-    RedirectedImport(const RedirectedImport&) = delete;
-    RedirectedImport& operator=(const RedirectedImport&) = delete;
-
-private:
-    void Write(Function value) {
-        DWORD protection = 0;
-        VirtualProtect(&slot_, sizeof(slot_), PAGE_READWRITE, &protection);
-        slot_ = value;
-        VirtualProtect(&slot_, sizeof(slot_), protection, &protection);
-    }
-    Function& slot_;
-    Function real_;
-};
 
 // The bar window's context calls of one paint, in their order, each forwarded to the system.
 HWND g_watchedWindow = nullptr;
@@ -101,14 +64,14 @@ TEST(BarPaintContexts, TheWindowsContextGoesBackBeforeThePaintCycleEnds) {
     BarDialogRun run(bartest::ProfileWithBytes("1 1 1"));
     bool validated = false;
     ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
-        g_getDC = importedGetDC;
-        g_releaseDC = importedReleaseDC;
-        g_beginPaint = importedBeginPaint;
-        g_endPaint = importedEndPaint;
-        RedirectedImport<decltype(&GetDC)> getDC(importedGetDC, NotedGetDC);
-        RedirectedImport<decltype(&ReleaseDC)> releaseDC(importedReleaseDC, NotedReleaseDC);
-        RedirectedImport<decltype(&BeginPaint)> beginPaint(importedBeginPaint, NotedBeginPaint);
-        RedirectedImport<decltype(&EndPaint)> endPaint(importedEndPaint, NotedEndPaint);
+        ImportRedirect getDC("GetDC", reinterpret_cast<void*>(NotedGetDC));
+        ImportRedirect releaseDC("ReleaseDC", reinterpret_cast<void*>(NotedReleaseDC));
+        ImportRedirect beginPaint("BeginPaint", reinterpret_cast<void*>(NotedBeginPaint));
+        ImportRedirect endPaint("EndPaint", reinterpret_cast<void*>(NotedEndPaint));
+        g_getDC = getDC.Original<decltype(&GetDC)>();
+        g_releaseDC = releaseDC.Original<decltype(&ReleaseDC)>();
+        g_beginPaint = beginPaint.Original<decltype(&BeginPaint)>();
+        g_endPaint = endPaint.Original<decltype(&EndPaint)>();
         g_watchedWindow = bar.m_hWnd;
         g_contextCalls.clear();
         validated = PaintHandled(bar);
@@ -154,10 +117,10 @@ BOOL WINAPI CountPresentation(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, B
 // or the DIB section cannot be made.
 void RemakeSurface(CNewVanteloDlg& bar, bool withoutDeviceContext) {
     if (withoutDeviceContext) {
-        RedirectedImport<decltype(&CreateCompatibleDC)> failing(importedCreateCompatibleDC, NoDeviceContext);
+        ImportRedirect failing("CreateCompatibleDC", reinterpret_cast<void*>(NoDeviceContext));
         SizeAndPlaceBar(bar, SWP_SHOWWINDOW);
     } else {
-        RedirectedImport<decltype(&CreateDIBSection)> failing(importedCreateDIBSection, NoDibSection);
+        ImportRedirect failing("CreateDIBSection", reinterpret_cast<void*>(NoDibSection));
         SizeAndPlaceBar(bar, SWP_SHOWWINDOW);
     }
 }

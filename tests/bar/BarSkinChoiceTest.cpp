@@ -18,7 +18,7 @@ namespace {
 
 using bartest::BarDialogRun;
 using bartest::FlatSkin;
-using bartest::ImportRedirect;
+using testsupport::ImportRedirect;
 
 constexpr FlatSkin kVantelo64{48, 56, 40, RGB(200, 0, 0), RGB(0, 200, 0)};
 constexpr FlatSkin kVantelo50{38, 44, 32, RGB(0, 0, 200), RGB(200, 200, 0)};

@@ -76,7 +76,7 @@ TEST(BarStartUp, SystemMenuGainsASeparatorAndTheAboutEntry) {
     int items = 0;
     MenuItem separator, about;
     {
-        bartest::ImportRedirect redirect("GetSystemMenu", reinterpret_cast<void*>(&TestSystemMenu));
+        testsupport::ImportRedirect redirect("GetSystemMenu", reinterpret_cast<void*>(&TestSystemMenu));
         ASSERT_TRUE(redirect.Installed());
         ASSERT_TRUE(run.Run([&](CNewVanteloDlg&) {}));
     }

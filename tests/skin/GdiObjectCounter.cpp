@@ -75,57 +75,37 @@ BOOL WINAPI CountedDeleteObject(HGDIOBJ object) {
     return deleted;
 }
 
+// The system's function of that name, for the counted one to pass the call on to.
 template <typename Function>
-bool Redirect(const char* name, Function* real, Function counted) {
-    *real = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"gdi32.dll"), name)));
-    return *real && RedirectImport("gdi32.dll", reinterpret_cast<void*>(*real), reinterpret_cast<void*>(counted));
-}
-
-template <typename Function>
-void Restore(Function real, Function counted) {
-    RedirectImport("gdi32.dll", reinterpret_cast<void*>(counted), reinterpret_cast<void*>(real));
+Function Gdi(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"gdi32.dll"), name)));
 }
 
 }  // namespace
-
-bool RedirectImport(const char* module, void* original, void* replacement) {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name;
-         ++entry) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + entry->Name), module) != 0)
-            continue;
-        for (auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk); slot->u1.Function; ++slot) {
-            if (reinterpret_cast<void*>(slot->u1.Function) != original)
-                continue;
-            DWORD protection = 0;
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
-            return true;
-        }
-    }
-    return false;
-}
 
 GdiObjectCounter::GdiObjectCounter() {
     g_deviceContexts.Clear();
     g_dibSections.Clear();
     g_refuseDibSections = g_refuseDeviceContexts = false;
-    installed_ = Redirect("CreateCompatibleDC", &g_createCompatibleDC, CountedCreateCompatibleDC) &&
-                 Redirect("CreateDIBSection", &g_createDIBSection, CountedCreateDIBSection) &&
-                 Redirect("DeleteDC", &g_deleteDC, CountedDeleteDC) &&
-                 Redirect("DeleteObject", &g_deleteObject, CountedDeleteObject);
+    g_createCompatibleDC = Gdi<decltype(&CreateCompatibleDC)>("CreateCompatibleDC");
+    g_createDIBSection = Gdi<decltype(&CreateDIBSection)>("CreateDIBSection");
+    g_deleteDC = Gdi<decltype(&DeleteDC)>("DeleteDC");
+    g_deleteObject = Gdi<decltype(&DeleteObject)>("DeleteObject");
+    redirects_[0].emplace("CreateCompatibleDC", reinterpret_cast<void*>(CountedCreateCompatibleDC));
+    redirects_[1].emplace("CreateDIBSection", reinterpret_cast<void*>(CountedCreateDIBSection));
+    redirects_[2].emplace("DeleteDC", reinterpret_cast<void*>(CountedDeleteDC));
+    redirects_[3].emplace("DeleteObject", reinterpret_cast<void*>(CountedDeleteObject));
 }
 
 GdiObjectCounter::~GdiObjectCounter() {
     g_refuseDibSections = g_refuseDeviceContexts = false;
-    Restore(g_createCompatibleDC, CountedCreateCompatibleDC);
-    Restore(g_createDIBSection, CountedCreateDIBSection);
-    Restore(g_deleteDC, CountedDeleteDC);
-    Restore(g_deleteObject, CountedDeleteObject);
+}
+
+bool GdiObjectCounter::Installed() const {
+    for (const auto& redirect : redirects_)
+        if (!redirect->Installed())
+            return false;
+    return true;
 }
 
 int GdiObjectCounter::LiveDeviceContexts() const {

@@ -5,12 +5,11 @@
 // through it.
 #pragma once
 
-namespace skintest {
+#include <optional>
 
-// Replaces the address `original` in this program's import table for `module` by `replacement`;
-// false when the program does not import it from there. The counter, and the other watches of
-// the tests, lead the toolkit's calls through their own functions this way.
-bool RedirectImport(const char* module, void* original, void* replacement);
+#include "ImportRedirect.h"
+
+namespace skintest {
 
 class GdiObjectCounter {
 public:
@@ -19,7 +18,7 @@ public:
     GdiObjectCounter(const GdiObjectCounter&) = delete;
     GdiObjectCounter& operator=(const GdiObjectCounter&) = delete;
 
-    bool Installed() const { return installed_; }
+    bool Installed() const;
     // Created while counting and not deleted since; -1 when more were alive than it can track.
     int LiveDeviceContexts() const;
     int LiveDibSections() const;
@@ -29,7 +28,8 @@ public:
     void RefuseDeviceContexts(bool refuse);
 
 private:
-    bool installed_ = false;
+    // Made in place, without the heap that the tests count.
+    std::optional<testsupport::ImportRedirect> redirects_[4];
 };
 
 }  // namespace skintest

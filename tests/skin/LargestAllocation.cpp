@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "GdiObjectCounter.h"
-
 namespace skintest {
 
 namespace {
@@ -42,27 +40,22 @@ void* __cdecl WatchedRealloc(void* block, size_t bytes) {
     return g_realloc(block, bytes);
 }
 
-struct Watched {
-    void* original;
-    void* replacement;
-};
-
-const Watched kWatched[] = {{reinterpret_cast<void*>(g_malloc), reinterpret_cast<void*>(WatchedMalloc)},
-                            {reinterpret_cast<void*>(g_calloc), reinterpret_cast<void*>(WatchedCalloc)},
-                            {reinterpret_cast<void*>(g_realloc), reinterpret_cast<void*>(WatchedRealloc)}};
-
 }  // namespace
 
 LargestAllocation::LargestAllocation() {
     g_largest = 0;
-    installed_ = true;
-    for (const Watched& watched : kWatched)
-        installed_ = RedirectImport("msvcrt.dll", watched.original, watched.replacement) && installed_;
+    redirects_[0].emplace("malloc", reinterpret_cast<void*>(WatchedMalloc));
+    redirects_[1].emplace("calloc", reinterpret_cast<void*>(WatchedCalloc));
+    redirects_[2].emplace("realloc", reinterpret_cast<void*>(WatchedRealloc));
 }
 
-LargestAllocation::~LargestAllocation() {
-    for (const Watched& watched : kWatched)
-        RedirectImport("msvcrt.dll", watched.replacement, watched.original);
+LargestAllocation::~LargestAllocation() = default;
+
+bool LargestAllocation::Installed() const {
+    for (const auto& redirect : redirects_)
+        if (!redirect->Installed())
+            return false;
+    return true;
 }
 
 size_t LargestAllocation::Bytes() const {

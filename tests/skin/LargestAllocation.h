@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+
+#include "ImportRedirect.h"
 
 namespace skintest {
 
@@ -14,12 +17,13 @@ public:
     LargestAllocation(const LargestAllocation&) = delete;
     LargestAllocation& operator=(const LargestAllocation&) = delete;
 
-    bool Installed() const { return installed_; }
+    bool Installed() const;
     // In bytes, whether the request was met or not.
     size_t Bytes() const;
 
 private:
-    bool installed_ = false;
+    // Made in place: a watch of the heap must not take from it.
+    std::optional<testsupport::ImportRedirect> redirects_[3];
 };
 
 }  // namespace skintest

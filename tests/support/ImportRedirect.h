@@ -1,12 +1,13 @@
 // Leads this program's calls of one imported system function to a replacement while the
-// object lives, for cases that need the system to answer what this machine does not (another
-// screen width, another Windows version, a system menu). The bar's code is linked into the
-// test program, so its calls go through this program's import table.
+// object lives: for cases that need the system to answer what this machine does not (another
+// screen width, another Windows version, a system menu, a creation that fails) and for watches
+// that count calls. The code under test is linked into the test program, so its calls go
+// through this program's import table.
 #pragma once
 
 #include <windows.h>
 
-namespace bartest {
+namespace testsupport {
 
 class ImportRedirect {
 public:
@@ -28,4 +29,4 @@ private:
     ULONG_PTR original_ = 0;
 };
 
-}  // namespace bartest
+}  // namespace testsupport

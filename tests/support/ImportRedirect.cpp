@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace bartest {
+namespace testsupport {
 
 namespace {
 
@@ -50,4 +50,4 @@ ImportRedirect::~ImportRedirect() {
         WriteSlot(slot_, original_);
 }
 
-}  // namespace bartest
+}  // namespace testsupport

@@ -164,11 +164,8 @@ HWND BarRun::WaitForBarWindow(const ChildProcess& process, DWORD milliseconds) {
 }
 
 HWND BarRun::WaitForStartedBar(const ChildProcess& process, DWORD milliseconds) const {
-    const DWORD start = GetTickCount();
-    auto left = [&] {
-        const DWORD spent = GetTickCount() - start;
-        return spent < milliseconds ? milliseconds - spent : 0;
-    };
+    const testsupport::Deadline deadline(milliseconds);
+    auto left = [&] { return deadline.Left(); };
     HWND bar = WaitForBarWindow(process, milliseconds);
     if (!bar)
         return nullptr;

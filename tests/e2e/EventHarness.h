@@ -54,6 +54,10 @@ struct ScreenImage {
     }
 };
 ScreenImage CaptureWindow(HWND window);
+// The window's pixels once drawing has ended: two captures in a row that agree and show more
+// than one colour (a window just mapped shows its background alone). Empty when that does
+// not happen within `milliseconds`.
+ScreenImage CaptureSettled(HWND window, DWORD milliseconds = 5000);
 
 // A pop-up menu of this process with the one item `text`, the default item or not, shown
 // with the bar's flags at `at` and captured; the comparison for the bar's menu, which
@@ -66,8 +70,9 @@ ScreenImage CaptureMessageBoxIcon(HWND box);
 // comparison with a box of another process. Empty when the box did not show.
 ScreenImage CaptureOwnMessageBoxIcon(UINT type);
 
-// Samples the visibility of a window as often as it can from a thread of its own, so
-// that a short hide (a few milliseconds) between two shows is seen.
+// Samples the visibility of a window from a thread of its own, giving up the processor
+// between samples but taking the next as soon as it gets it back, so that a short hide (a
+// few milliseconds) between two shows is seen, and so is a short show.
 class VisibilityWatch {
 public:
     explicit VisibilityWatch(HWND window);
@@ -75,15 +80,38 @@ public:
     VisibilityWatch(const VisibilityWatch&) = delete;
     VisibilityWatch& operator=(const VisibilityWatch&) = delete;
 
-    // Ends the sampling; the count stays readable.
+    // Ends the sampling; the counts stay readable.
     void Stop();
-    // The samples that found the window hidden.
+    // The samples that found the window hidden, and those that found it shown in its normal
+    // state (a hide by event minimises the window on its way, which is no show).
     long HiddenSamples() const { return hidden_; }
+    long ShownSamples() const { return shown_; }
 
 private:
     HWND window_;
     std::atomic<bool> stop_{false};
     std::atomic<long> hidden_{0};
+    std::atomic<long> shown_{0};
+    std::thread thread_;
+};
+
+// A small visible window of the test, on a thread of its own that answers its messages,
+// made the foreground window: another window in front of the bar, so that the bar's own
+// taking of the foreground can be seen.
+class FrontWindow {
+public:
+    FrontWindow();
+    ~FrontWindow();
+    FrontWindow(const FrontWindow&) = delete;
+    FrontWindow& operator=(const FrontWindow&) = delete;
+
+    HWND Window() const { return window_; }
+    // Whether the window became the foreground window within `milliseconds`.
+    bool TakeForeground(DWORD milliseconds);
+
+private:
+    HWND window_ = nullptr;
+    HANDLE created_;
     std::thread thread_;
 };
 

@@ -60,6 +60,25 @@ private:
 DWORD RunAndCapture(const std::wstring& application, const std::wstring& commandLine, std::string& output,
                     std::string& errors, DWORD milliseconds = 30000);
 
+// A moment on the tick clock and the time left until it. The difference is taken as signed,
+// so a moment that has passed leaves 0, never a wrapped count of nearly fifty days.
+class Deadline {
+public:
+    explicit Deadline(DWORD milliseconds) : end_(GetTickCount() + milliseconds) {}
+    // The moment `milliseconds` after the tick `from` (a GetTickCount value).
+    static Deadline After(DWORD from, DWORD milliseconds) { return Deadline(from, milliseconds); }
+
+    DWORD Left() const {
+        const LONG left = static_cast<LONG>(end_ - GetTickCount());
+        return left > 0 ? static_cast<DWORD>(left) : 0;
+    }
+    bool Passed() const { return Left() == 0; }
+
+private:
+    Deadline(DWORD from, DWORD milliseconds) : end_(from + milliseconds) {}
+    DWORD end_;
+};
+
 // Asks `condition` every 25 ms until it holds or `milliseconds` have passed (at least once);
 // whether it held.
 template <typename Condition>

@@ -80,12 +80,18 @@ start_wineserver() {
   "$tree/wine-run" cmd /c exit >/dev/null 2>&1
 }
 
+# Ends the wineserver of one tree, with every program still running in its prefix.
+stop_wineserver() {
+  local tree
+  tree=$(tree_of "$1")
+  if [ -d "$tree/wineprefix" ]; then
+    WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true
+  fi
+}
+
 stop_wineservers() {
-  local arch tree
+  local arch
   for arch in i686 x86_64; do
-    tree=$(tree_of "$arch")
-    if [ -d "$tree/wineprefix" ]; then
-      WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true
-    fi
+    stop_wineserver "$arch"
   done
 }

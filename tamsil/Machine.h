@@ -39,8 +39,9 @@ std::string FormatJournalEntry(const JournalEntry& entry);
 
 class Machine {
 public:
-    // Maps the machine at `path`. A file that does not hold a machine of this layout yet is
-    // made from `creation`, or from CreationProfile() when that is null.
+    // Maps the machine at `path`. A file that does not hold a machine of this layout yet, or
+    // whose counts and indexes lie out of their bounds, is made from `creation`, or from
+    // CreationProfile() when that is null; the latter is journaled as a reset.
     static std::unique_ptr<Machine> Open(const std::wstring& path, const Profile* creation, std::string* error);
     ~Machine();
     Machine(const Machine&) = delete;

@@ -1,6 +1,7 @@
 // The layout of the simulated machine's shared state: one fixed-size record that every process
 // maps from the machine file. Change kStateVersion whenever the layout changes; a file of
-// another magic, version or size is made afresh.
+// another magic, version or size is made afresh, and so is one whose counts or indexes lie
+// out of their bounds.
 #pragma once
 
 #include <cstdint>

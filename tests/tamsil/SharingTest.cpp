@@ -120,17 +120,32 @@ TEST(Sharing, ConcurrentProcessesMakeOneMachineAndOneOrderedJournal) {
     EXPECT_EQ(writes[0x100], kCount);
 }
 
+// Waits until the shared clock has passed `moment` (in milliseconds).
+void WaitForClock(double moment) {
+    ASSERT_TRUE(testsupport::WaitUntil([moment] { return testsupport::CounterMilliseconds() >= moment; }, 10000));
+}
+
+// The test's own calls 200 ms before and after the peer's: stamps from a clock of the peer's own
+// (or held back to the last stamp) would not keep those gaps.
 TEST(Sharing, ProcessesStampOnOneClock) {
+    constexpr double kGap = 200;
+    constexpr double kMicrosecond = 0.001;  // the stamps' resolution
     MachineScope scope;
     TamsilEC ec;
+    const double start = testsupport::CounterMilliseconds();
     ec.ReadEC(0x10, 0);
-    Sleep(200);
+    const double afterFirst = testsupport::CounterMilliseconds();
+    WaitForClock(afterFirst + kGap);
     StartSignal signal;
     signal.Go();
+    const double peerStart = testsupport::CounterMilliseconds();
     std::unique_ptr<ChildProcess> peer = StartPeer(0x20, 2, signal);
-    ASSERT_TRUE(peer->WaitForExit(30000));
-    Sleep(200);
+    ASSERT_TRUE(peer->WaitForExit(60000));
+    const double peerEnd = testsupport::CounterMilliseconds();
+    WaitForClock(peerEnd + kGap);
+    const double beforeLast = testsupport::CounterMilliseconds();
     ec.ReadEC(0x10, 0);
+    const double end = testsupport::CounterMilliseconds();
 
     const std::vector<std::string> journal = scope.Open()->Journal();
     ASSERT_EQ(journal.size(), 7u);
@@ -139,9 +154,9 @@ TEST(Sharing, ProcessesStampOnOneClock) {
     const double peerFirst = tamsiltest::Stamp(journal[1]);
     const double peerLast = tamsiltest::Stamp(journal[5]);
     const double after = tamsiltest::Stamp(journal[6]);
-    EXPECT_GE(peerFirst - before, 190.0);
-    EXPECT_GE(after - peerLast, 190.0);
-    EXPECT_LT(after - before, 30000.0);
+    EXPECT_GE(peerFirst - before, peerStart - afterFirst - kMicrosecond);
+    EXPECT_GE(after - peerLast, beforeLast - peerEnd - kMicrosecond);
+    EXPECT_LE(after - before, end - start + kMicrosecond);
 }
 
 }  // namespace

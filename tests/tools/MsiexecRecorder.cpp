@@ -38,7 +38,8 @@ int wmain() {
     Append(log, std::wstring(L"module=") + module + L"\ncommand=" + GetCommandLineW() + L"\nfolder=" + folder);
 
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, Environment(L"VANTELO_RECORDER_RELEASE").c_str());
-    if (WaitForSingleObject(release, 30000) == WAIT_OBJECT_0)
+    // Longer than the test gives its starter to end, so that a starter that waits is caught.
+    if (WaitForSingleObject(release, 120000) == WAIT_OBJECT_0)
         Append(log, L"released");
     CloseHandle(release);
     return 0;

@@ -14,6 +14,9 @@ using testsupport::TempFolder;
 
 namespace {
 
+// How long a program of the test may take to start or end under Wine on a loaded machine.
+constexpr DWORD kProcessBound = 60000;
+
 constexpr int kVisibleWindows = 2;
 constexpr int kHiddenWindows = 1;
 
@@ -28,12 +31,12 @@ public:
                                              std::to_wstring(kVisibleWindows) + L" " + std::to_wstring(kHiddenWindows) +
                                              L" " + readyName_) {}
 
-    bool Ready() const { return process_.Started() && WaitForSingleObject(ready_, 15000) == WAIT_OBJECT_0; }
+    bool Ready() const { return process_.Started() && WaitForSingleObject(ready_, kProcessBound) == WAIT_OBJECT_0; }
 
     // Stops the host after every message posted to it so far, and returns its report.
     std::vector<int> Closes() const {
         PostThreadMessageW(process_.ThreadId(), WM_APP, 0, 0);
-        if (!process_.WaitForExit(15000)) {
+        if (!process_.WaitForExit(kProcessBound)) {
             process_.Terminate();
             return {};
         }
@@ -88,7 +91,7 @@ TEST_P(WinreapTargets, ClosesEveryWindowOfMatchingProcessesOnly) {
     const std::wstring winreap = testsupport::OutDirectory() + L"\\Winreap.exe";
     ChildProcess reaper(winreap, L"\"" + winreap + L"\"" + c.arguments);
     ASSERT_TRUE(reaper.Started());
-    ASSERT_TRUE(reaper.WaitForExit(15000));
+    ASSERT_TRUE(reaper.WaitForExit(kProcessBound));
     EXPECT_EQ(reaper.ExitCode(), 0u);
 
     const std::vector<int> expected(kVisibleWindows + kHiddenWindows, c.closes ? 1 : 0);
@@ -127,7 +130,7 @@ TEST_P(CommandLineCut, LeavesTheTargetName) {
     ASSERT_TRUE(SetEnvironmentVariableW(L"VANTELO_PROBE_OUT", output.c_str()));
     ChildProcess probe(testsupport::TestDirectory() + L"\\CommandLineProbe.exe", GetParam().commandLine);
     ASSERT_TRUE(probe.Started());
-    ASSERT_TRUE(probe.WaitForExit(15000));
+    ASSERT_TRUE(probe.WaitForExit(kProcessBound));
     ASSERT_EQ(probe.ExitCode(), 0u);
     EXPECT_EQ(testsupport::ReadWholeFile(output), GetParam().target);
 }

@@ -136,7 +136,7 @@ void CNewVanteloDlg::OnPanelSetDefault() {
 void CNewVanteloDlg::OnCrtLcdSwitch() {
     if (g_nVanteloSkin == 1) {
         RunCablePrompt();
-        Sleep(50);
+        Sleep(kControllerPause);
         if ((ReadCableRegister() & 1) != 0)
             return;
     }
@@ -150,7 +150,7 @@ void CNewVanteloDlg::OnCrtInDetect() {
         return;
     }
     RunCablePrompt();
-    Sleep(50);
+    Sleep(kControllerPause);
     RunFunctionAndRearm(kCrtInDetect);
 }
 

@@ -14,7 +14,7 @@ constexpr unsigned kAcknowledge = 0xFF;
 constexpr int kRetries = 10;
 
 void Pause() {
-    Sleep(50);
+    Sleep(kControllerPause);
 }
 
 int ReadMailbox() {

@@ -2,8 +2,6 @@
 
 namespace {
 
-constexpr DWORD kControllerPause = 50;
-
 void ChangeBarState(unsigned orMask, unsigned andMask, bool pauseAfterWrite) {
     const unsigned value = g_pTamsilEC->ReadEC(kBarStateRegister, 0);
     Sleep(kControllerPause);

@@ -9,6 +9,9 @@
 // The message the event sink posts to the bar, with the event code in wParam.
 constexpr UINT kHotkeyEventMessage = WM_USER + 12;
 
+// The pause the bar gives the controller between its hardware calls, in milliseconds.
+constexpr DWORD kControllerPause = 50;
+
 // Bar-state register: bit 0 the bar is shown, bit 7 the bar program runs.
 constexpr unsigned kBarStateRegister = 0x75B;
 

@@ -33,7 +33,7 @@ void LoadPemroOrDefault() {
 
 void LoadChosenSkin() {
     LoadVanteloWhenChosen();
-    Sleep(50);
+    Sleep(kControllerPause);
     LoadPemroOrDefault();
 }
 
@@ -96,7 +96,7 @@ std::vector<ButtonPlacement> PlanButtonSlots(const int* supportBytes, int button
 void ChooseSkin() {
     g_nVanteloSkin = static_cast<int>(g_pTamsilWMI->GetLong32(0x1900, 0));
     LoadVanteloWhenChosen();
-    Sleep(50);
+    Sleep(kControllerPause);
     g_nPemroSkin = static_cast<int>(g_pTamsilWMI->GetLong32(0x2000, 0));
     LoadPemroOrDefault();
 }

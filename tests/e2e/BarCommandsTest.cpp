@@ -22,15 +22,15 @@ using e2e::CallText;
 using e2e::FindLine;
 using e2e::IsCall;
 using e2e::JournalLine;
+using e2e::kAutoHide;
 using e2e::kNoLine;
+using e2e::kPause;
+using e2e::kStartTimeout;
 using e2e::MachineProfile;
 using testsupport::ChildProcess;
 
 namespace {
 
-constexpr DWORD kStartTimeout = 30000;
-constexpr double kPause = 50.0;
-constexpr double kAutoHide = 5000.0;
 constexpr double kPromptOpen = 5000.0;
 // A timer may fire a hair before its period by the journal's clock.
 constexpr double kTimerSlack = 10.0;

@@ -17,19 +17,19 @@ using e2e::CallText;
 using e2e::InjectEvent;
 using e2e::IsCall;
 using e2e::JournalLine;
+using e2e::kAutoHide;
 using e2e::kNoLine;
+using e2e::kPause;
+using e2e::kStartTimeout;
 using e2e::WaitForLine;
 using testsupport::ChildProcess;
 using testsupport::WaitUntil;
 
 namespace {
 
-constexpr DWORD kStartTimeout = 30000;
 // How long a change that the bar makes at once (a show, a box, a menu) may take to be seen on
 // a busy machine; only a change that never comes exceeds it.
 constexpr DWORD kStateBound = 10000;
-constexpr double kPause = 50.0;
-constexpr double kAutoHide = 5000.0;
 // How long a shown bar may take to hide itself on a busy machine: the auto-hide's five
 // seconds and ample room for a late timer. Only a bar that never hides exceeds it.
 constexpr DWORD kHideBound = 15000;

@@ -1,5 +1,7 @@
 #include "BarHarness.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <sstream>
 #include <stdexcept>
@@ -166,23 +168,33 @@ HWND BarRun::WaitForBarWindow(const ChildProcess& process, DWORD milliseconds) {
 HWND BarRun::WaitForStartedBar(const ChildProcess& process, DWORD milliseconds) const {
     const testsupport::Deadline deadline(milliseconds);
     auto left = [&] { return deadline.Left(); };
+    // Each step that does not come in time fails the test with its own name, so that a slow
+    // start is told apart from one that went wrong.
+    auto gaveUp = [&](const char* step) -> HWND {
+        ADD_FAILURE() << "the bar's start did not reach " << step << " within " << milliseconds << " ms";
+        return nullptr;
+    };
     HWND bar = WaitForBarWindow(process, milliseconds);
     if (!bar)
-        return nullptr;
+        return gaveUp("its window");
     const bool running = testsupport::WaitUntil(
         [&] {
             const std::vector<JournalLine> journal = Journal();
             return std::any_of(journal.begin(), journal.end(), SetsRunningBit);
         },
         left());
-    if (!running || !process.WaitForInputIdle(left()))
-        return nullptr;
+    if (!running)
+        return gaveUp("the running bit");
+    if (!process.WaitForInputIdle(left()))
+        return gaveUp("its first idle moment");
     // A sent message is answered only once the bar's thread takes messages again, which
     // start-up does not do before its layout is complete.
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutW(bar, WM_NULL, 0, 0, SMTO_NORMAL, left(), &answer))
-        return nullptr;
-    return testsupport::WaitUntil([&] { return IsWindowVisible(bar) != FALSE; }, left()) ? bar : nullptr;
+        return gaveUp("the end of its layout");
+    if (!testsupport::WaitUntil([&] { return IsWindowVisible(bar) != FALSE; }, left()))
+        return gaveUp("a visible window");
+    return bar;
 }
 
 std::vector<BarControl> BarControls(HWND bar) {

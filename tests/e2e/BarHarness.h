@@ -39,6 +39,13 @@ std::vector<std::string> CallsFrom(const std::vector<JournalLine>& journal, size
 
 constexpr size_t kNoLine = static_cast<size_t>(-1);
 
+// What the tests expect of the bar's timing, in milliseconds of the journal's clock: the pause
+// it gives the controller between hardware calls, and its auto-hide period. And how long a
+// bar's start may take on a loaded machine before a test gives up on it.
+constexpr double kPause = 50.0;
+constexpr double kAutoHide = 5000.0;
+constexpr DWORD kStartTimeout = 30000;
+
 // The index of the first line at or after `from` that `accept` takes; kNoLine when none does.
 template <typename Accept>
 size_t FindLine(const std::vector<JournalLine>& journal, size_t from, Accept accept) {

@@ -11,12 +11,11 @@ using e2e::BarControl;
 using e2e::BarRun;
 using e2e::CallText;
 using e2e::JournalLine;
+using e2e::kStartTimeout;
 using e2e::MachineProfile;
 using testsupport::ChildProcess;
 
 namespace {
-
-constexpr DWORD kStartTimeout = 30000;
 
 std::vector<JournalLine>::const_iterator FindCall(const std::vector<JournalLine>& journal, const std::string& text) {
     return std::find_if(journal.begin(), journal.end(), [&](const JournalLine& l) { return CallText(l) == text; });

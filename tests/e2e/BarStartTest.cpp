@@ -13,11 +13,10 @@
 using e2e::BarRun;
 using e2e::IsCall;
 using e2e::JournalLine;
+using e2e::kStartTimeout;
 using testsupport::ChildProcess;
 
 namespace {
-
-constexpr DWORD kStartTimeout = 20000;
 
 // The first "ReadEC 0x75B" followed by a "WriteEC 0x75B"; null when there is none.
 std::pair<const JournalLine*, const JournalLine*> FirstStateChange(const std::vector<JournalLine>& journal) {

@@ -19,11 +19,11 @@
 #include "tamsil/Machine.h"
 
 using e2e::BarRun;
+using e2e::kStartTimeout;
 using testsupport::ChildProcess;
 
 namespace {
 
-constexpr DWORD kStartTimeout = 20000;
 // A bar that decodes the picture takes about a minute before it goes on; this bound only
 // ends a test whose box never comes, within CTest's own limit.
 constexpr DWORD kBoxTimeout = 100000;

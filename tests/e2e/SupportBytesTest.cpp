@@ -14,13 +14,12 @@ using e2e::BarRun;
 using e2e::CallText;
 using e2e::IsCall;
 using e2e::JournalLine;
+using e2e::kPause;
+using e2e::kStartTimeout;
 using e2e::MachineProfile;
 using testsupport::ChildProcess;
 
 namespace {
-
-constexpr DWORD kStartTimeout = 30000;
-constexpr double kPause = 50.0;
 
 // The journal from the report request "GetLong32 0x200 0x80" on; empty when there is none.
 std::vector<JournalLine> FromReportRequest(const std::vector<JournalLine>& journal) {

@@ -426,6 +426,32 @@ TEST(BarRelayout, MissingPackageKeepsThePicturesWithoutAMessage) {
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
+// When GDI has no room for the background pieces, the relayout says so once and the bar goes
+// on: its pictures are empty, and painting it without a surface neither crashes nor leaves it
+// invalid.
+TEST(BarRelayout, PiecesThatCannotBeMadeAreReportedOnceAndTheBarPaintsOn) {
+    BarDialogRun run(kOneButton);
+    BoxWatcher boxes;
+    int leftWidth = -1;
+    bool validated = false;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        {
+            skintest::GdiObjectCounter counter;
+            ASSERT_TRUE(counter.Installed());
+            counter.RefuseDibSections(true);
+            ReloadSkinAndLayout(&bar);
+        }
+        leftWidth = g_bmpLeftBg.width;
+        bar.ShowWindow(SW_SHOW);
+        bar.InvalidateRect(nullptr);
+        bar.UpdateWindow();
+        validated = !GetUpdateRect(bar.m_hWnd, nullptr, FALSE);
+    }));
+    EXPECT_EQ(0, leftWidth) << "a piece that could not be made kept a size";
+    EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{L"Image load error !"});
+    EXPECT_TRUE(validated) << "the paint without surface left the bar invalid";
+}
+
 // Without any package the start-up says so once and goes on with an empty bar.
 TEST(BarStartImages, MissingPackageIsReportedAndTheStartGoesOn) {
     BarDialogRun run(kOneButton);

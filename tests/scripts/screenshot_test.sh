@@ -6,7 +6,9 @@ set -uo pipefail
 . "$(dirname "$0")/../../scripts/screen.sh"
 
 fake=$(mktemp -d)
-trap 'rm -rf "$fake"' EXIT
+# Only this shell removes the fakes: a child killed between its fork and its program runs a
+# copy of this trap.
+trap '[ "$BASHPID" != "$$" ] || rm -rf "$fake"' EXIT
 
 # The fake window is visible from its VISIBLE_FROM-th probe on (0: never); the fake screen
 # gives the listed digests one capture after the other, then the last one again ("moving":

@@ -132,8 +132,9 @@ BarRun::~BarRun() {
     for (const auto& run : runs_)
         if (!run->WaitForExit(0))
             run->Terminate();
+    // The next test's bar would find this one's instance mutex and leave at once.
     for (const auto& run : runs_)
-        run->WaitForExit(5000);
+        EXPECT_TRUE(run->WaitForExit(30000)) << "a bar of this test did not end";
 }
 
 const ChildProcess& BarRun::Start() {
@@ -175,6 +176,10 @@ HWND BarRun::WaitForStartedBar(const ChildProcess& process, DWORD milliseconds) 
         return nullptr;
     };
     HWND bar = WaitForBarWindow(process, milliseconds);
+    if (!bar && process.WaitForExit(0)) {
+        ADD_FAILURE() << "the bar ended with status " << process.ExitCode() << " before its window showed";
+        return nullptr;
+    }
     if (!bar)
         return gaveUp("its window");
     const bool running = testsupport::WaitUntil(

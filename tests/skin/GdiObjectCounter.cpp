@@ -102,10 +102,7 @@ GdiObjectCounter::~GdiObjectCounter() {
 }
 
 bool GdiObjectCounter::Installed() const {
-    for (const auto& redirect : redirects_)
-        if (!redirect->Installed())
-            return false;
-    return true;
+    return testsupport::AllInstalled(redirects_);
 }
 
 int GdiObjectCounter::LiveDeviceContexts() const {

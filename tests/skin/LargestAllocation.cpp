@@ -52,10 +52,7 @@ LargestAllocation::LargestAllocation() {
 LargestAllocation::~LargestAllocation() = default;
 
 bool LargestAllocation::Installed() const {
-    for (const auto& redirect : redirects_)
-        if (!redirect->Installed())
-            return false;
-    return true;
+    return testsupport::AllInstalled(redirects_);
 }
 
 size_t LargestAllocation::Bytes() const {

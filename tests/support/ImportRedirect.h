@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <optional>
+
 namespace testsupport {
 
 class ImportRedirect {
@@ -28,5 +31,14 @@ private:
     ULONG_PTR* slot_ = nullptr;
     ULONG_PTR original_ = 0;
 };
+
+// Whether every redirect of a watch that leads several functions is in place.
+template <size_t N>
+bool AllInstalled(const std::optional<ImportRedirect> (&redirects)[N]) {
+    for (const auto& redirect : redirects)
+        if (!redirect || !redirect->Installed())
+            return false;
+    return true;
+}
 
 }  // namespace testsupport

@@ -96,7 +96,8 @@ TEST_P(BarToolTips, EveryButtonThatCanExistHasItsLabel) {
     BarDialogRun run(bartest::ProfileWithBytes(Ones(c.count), c.answers));
     std::unique_ptr<testsupport::ImportRedirect> version;
     if (c.windows8) {
-        version = std::make_unique<testsupport::ImportRedirect>("GetVersionExW", reinterpret_cast<void*>(&ReportWindows8));
+        version =
+            std::make_unique<testsupport::ImportRedirect>("GetVersionExW", reinterpret_cast<void*>(&ReportWindows8));
         ASSERT_TRUE(version->Installed());
     }
     std::map<int, std::wstring> texts;
@@ -121,6 +122,50 @@ INSTANTIATE_TEST_SUITE_P(
         ToolTipCase{"NineteenButtonsPemro", 19, "Query2000=1\r\n", false, true},
         ToolTipCase{"NineteenButtonsWindows8", 19, "", true, true}),
     [](const ::testing::TestParamInfo<ToolTipCase>& info) { return info.param.label; });
+
+// The system version that the bar is told, for the cases that name one.
+DWORD g_reportedMajor = 0;
+DWORD g_reportedMinor = 0;
+
+BOOL WINAPI ReportVersionOfTheCase(OSVERSIONINFOW* version) {
+    version->dwMajorVersion = g_reportedMajor;
+    version->dwMinorVersion = g_reportedMinor;
+    version->dwBuildNumber = 0;
+    version->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    version->szCSDVersion[0] = 0;
+    return TRUE;
+}
+
+struct VersionCase {
+    const char* label;
+    DWORD major, minor;
+    bool dropsBluetoothAnd3G;
+};
+
+class BarWindowsVersion : public ::testing::TestWithParam<VersionCase> {};
+
+// Version 6.2 alone has neither Bluetooth nor 3G and names button 5 "Radio"; the versions
+// around it, later ones included, keep what the controller reports.
+TEST_P(BarWindowsVersion, OnlySixTwoDropsBluetoothAnd3G) {
+    const VersionCase& c = GetParam();
+    BarDialogRun run(bartest::ProfileWithBytes(Ones(6)));
+    g_reportedMajor = c.major;
+    g_reportedMinor = c.minor;
+    testsupport::ImportRedirect version("GetVersionExW", reinterpret_cast<void*>(&ReportVersionOfTheCase));
+    ASSERT_TRUE(version.Installed());
+    std::map<int, std::wstring> texts;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) { texts = ToolTexts(bar); }));
+    const int kept = c.dropsBluetoothAnd3G ? 0 : 1;
+    EXPECT_EQ(g_supportBytes[0], kept) << "Bluetooth";
+    EXPECT_EQ(g_supportBytes[5], kept) << "3G";
+    EXPECT_EQ(g_nButtonVisible, c.dropsBluetoothAnd3G ? 4 : 6);
+    EXPECT_EQ(texts[1004], c.dropsBluetoothAnd3G ? L"Radio on / off" : L"Wireless on / off");
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, BarWindowsVersion,
+                         ::testing::Values(VersionCase{"SixTwo", 6, 2, true}, VersionCase{"SixThree", 6, 3, false},
+                                           VersionCase{"TenZero", 10, 0, false}, VersionCase{"FiveTwo", 5, 2, false}),
+                         [](const ::testing::TestParamInfo<VersionCase>& info) { return info.param.label; });
 
 // A report longer than the table and than the bar: every byte is read and acknowledged, so the
 // controller's report runs to its end, but only buttons 1 to 19 are counted, laid out and drawn.

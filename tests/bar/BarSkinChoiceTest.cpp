@@ -1,7 +1,8 @@
 // Which skin the bar wears: the real dialog started on machines with each pair of model
 // answers and on screens either side of 1024 pixels, with four packages of distinct flat
-// colours in its image folder, so that the surface shows which one it wears; and the relayout
-// after a display change, which must read the package file again.
+// colours in its image folder, so that the surface shows which one it wears; the relayout
+// after a display change, which must read the package file again; and the button size that
+// the slots follow.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,6 +13,9 @@
 #include "BarDialogRun.h"
 #include "FlatSkin.h"
 #include "ImportRedirect.h"
+#include "SkinFixtures.h"
+#include "TestSupport.h"
+#include "bar/ButtonSet.h"
 #include "bar/SkinLayout.h"
 
 namespace {
@@ -206,6 +210,48 @@ TEST(BarSkinRelayout, ReadsThePackageFileAgain) {
     {
         SCOPED_TRACE("screen narrowed");
         ExpectWears(narrowed, kVantelo50);
+    }
+}
+
+skintest::Bytes OpaqueSquarePng(int width, int height) {
+    std::vector<uint8_t> rgba;
+    for (int i = 0; i < width * height; ++i)
+        rgba.insert(rgba.end(), {120, 120, 120, 255});
+    return skintest::EncodePng(skintest::RgbaPicture(width, height, rgba));
+}
+
+// Every button sits in its cell by the size of the last reported button's picture: a package
+// of 48 x 40 cells whose third button is 32 pixels square and every other one 24, worn by a
+// bar of three buttons. Its buttons keep their own sizes, but each sits at (48 M + 8, 6).
+TEST(BarSlots, EveryButtonSitsByTheLastReportedButtonsSize) {
+    BarDialogRun run(bartest::ProfileWithBytes("1 1 1"));
+    const skintest::Bytes cell = OpaqueSquarePng(48, 40);
+    std::vector<skintest::PackEntry> entries{
+        {"LeftBg.PNG", cell}, {"MiddleBg.PNG", cell}, {"RightBg.PNG", cell}, {"SingleBg.PNG", OpaqueSquarePng(96, 40)}};
+    auto addButton = [&](const std::string& stem, int size) {
+        entries.push_back({stem + "_UP.PNG", OpaqueSquarePng(size, size)});
+        entries.push_back({stem + "_DOWN.PNG", OpaqueSquarePng(size, size)});
+    };
+    for (int k = 1; k <= kFunctionButtons; ++k)
+        addButton("BTN" + std::to_string(k), k == 3 ? 32 : 24);
+    addButton("EXIT", 24);
+    const skintest::Bytes package = skintest::BuildPackage(entries);
+    for (const std::wstring& file : {kVantelo64File, kVantelo50File, kPemro64File, kPemro50File})
+        testsupport::WriteWholeFile(run.File(file), package);
+
+    std::vector<POINT> corners;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        for (int control : {1000, 1001, 1002, 1100}) {
+            RECT rect;
+            bar.GetDlgItem(control)->GetWindowRect(&rect);
+            MapWindowPoints(nullptr, bar.m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+            corners.push_back({rect.left, rect.top});
+        }
+    }));
+    ASSERT_EQ(corners.size(), 4u);
+    for (size_t slot = 0; slot < corners.size(); ++slot) {
+        EXPECT_EQ(corners[slot].x, 48 * static_cast<int>(slot) + 8) << "slot " << slot;
+        EXPECT_EQ(corners[slot].y, 6) << "slot " << slot;
     }
 }
 

@@ -166,6 +166,72 @@ TEST(BarComposition, FirstPaintLayersTheBarAndTheScreenShowsTheSurface) {
     EXPECT_EQ(screen.differing, 0) << "of " << screen.opaque << " opaque pixels";
 }
 
+// What one paint hands the system for the layered window, passed on to the real call.
+struct Presentation {
+    int calls = 0;
+    HWND window = nullptr;
+    POINT destination{-1, -1};
+    SIZE size{-1, -1};
+    HDC source = nullptr;
+    POINT sourcePoint{-1, -1};
+    COLORREF key = 1;
+    BLENDFUNCTION blend{};
+    DWORD flags = 0;
+};
+Presentation g_presentation;
+decltype(CNewVanteloDlg::m_pfnUpdateLayeredWindow) g_realUpdateLayeredWindow = nullptr;
+
+BOOL WINAPI RecordedPresentation(HWND window, HDC screen, POINT* destination, SIZE* size, HDC source,
+                                 POINT* sourcePoint, COLORREF key, BLENDFUNCTION* blend, DWORD flags) {
+    Presentation& p = g_presentation;
+    ++p.calls;
+    p.window = window;
+    p.destination = destination ? *destination : POINT{-1, -1};
+    p.size = size ? *size : SIZE{-1, -1};
+    p.source = source;
+    p.sourcePoint = sourcePoint ? *sourcePoint : POINT{-1, -1};
+    p.key = key;
+    p.blend = blend ? *blend : BLENDFUNCTION{};
+    p.flags = flags;
+    return g_realUpdateLayeredWindow(window, screen, destination, size, source, sourcePoint, key, blend, flags);
+}
+
+// The bar is presented with its per-pixel alpha at full constant alpha, without colour key,
+// whole, at its window's place: its transparent pixels let the desktop through.
+TEST(BarComposition, PaintPresentsTheSurfaceWithItsPerPixelAlpha) {
+    BarDialogRun run(bartest::ProfileWithBytes("1 1 1"));
+    Presentation seen;
+    RECT window{};
+    HDC surface = nullptr;
+    HWND barWindow = nullptr;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        g_realUpdateLayeredWindow = bar.m_pfnUpdateLayeredWindow;
+        bar.m_pfnUpdateLayeredWindow = RecordedPresentation;
+        g_presentation = Presentation{};
+        Repaint(bar);
+        seen = g_presentation;
+        bar.m_pfnUpdateLayeredWindow = g_realUpdateLayeredWindow;
+        bar.GetWindowRect(&window);
+        surface = g_bmpSurface.hdc;
+        barWindow = bar.m_hWnd;
+    }));
+    ASSERT_EQ(seen.calls, 1);
+    EXPECT_EQ(seen.window, barWindow);
+    EXPECT_EQ(seen.destination.x, window.left);
+    EXPECT_EQ(seen.destination.y, window.top);
+    EXPECT_EQ(seen.size.cx, 4 * kCell);
+    EXPECT_EQ(seen.size.cy, kCellHeight);
+    EXPECT_EQ(seen.source, surface);
+    EXPECT_EQ(seen.sourcePoint.x, 0);
+    EXPECT_EQ(seen.sourcePoint.y, 0);
+    EXPECT_EQ(seen.key, 0u);
+    EXPECT_EQ(seen.blend.BlendOp, AC_SRC_OVER);
+    EXPECT_EQ(seen.blend.BlendFlags, 0);
+    EXPECT_EQ(seen.blend.SourceConstantAlpha, 255);
+    EXPECT_EQ(seen.blend.AlphaFormat, AC_SRC_ALPHA);
+    EXPECT_EQ(seen.flags, static_cast<DWORD>(ULW_ALPHA));
+}
+
 // Without the layered-window entry point the bar is not made layered and paints the surface
 // into its own window, so it is still seen.
 TEST(BarComposition, WithoutTheLayeredEntryPointTheBarPaintsItsSurfaceOpaque) {

@@ -400,9 +400,10 @@ TEST_F(BarCommands, CrtLcdSwitchStopsAfterThePromptWhileTheCableIsAttached) {
 
 // Without the cable the prompt asks to plug it in after three seconds and closes itself after
 // five; then the cable bit is read, the switch runs about 100 ms after the prompt closed and
-// the bar gets five fresh seconds.
+// the bar gets five fresh seconds. Only bit 0 tells of the cable: every other bit of the
+// register is set here.
 TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
-    ASSERT_TRUE(Start(MachineProfile("1 1 1 1", "Reg79B=0x00\r\n")));
+    ASSERT_TRUE(Start(MachineProfile("1 1 1 1", "Reg79B=0xFE\r\n")));
     const double shown = ShowBar();
     ASSERT_GT(shown, 0);
     // The show's own five seconds end while the prompt is open.
@@ -416,8 +417,8 @@ TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
     const size_t function = WaitForCall(from, "GetLong32 0x200 0x3 -> 0x0", 10000, &journal);
     ASSERT_NE(function, kNoLine);
     const size_t opened = from;
-    ASSERT_EQ(CallText(journal[opened]), "ReadEC 0x79B -> 0x0") << "the prompt did not read the cable bit first";
-    const size_t check = FindCall(journal, opened + 1, "ReadEC 0x79B -> 0x0");
+    ASSERT_EQ(CallText(journal[opened]), "ReadEC 0x79B -> 0xFE") << "the prompt did not read the cable bit first";
+    const size_t check = FindCall(journal, opened + 1, "ReadEC 0x79B -> 0xFE");
     ASSERT_NE(check, kNoLine);
     EXPECT_EQ(check + 1, function);
     // The prompt's read, its pause, its five seconds; a pause, the read, a pause, the switch:
@@ -433,6 +434,22 @@ TEST_F(BarCommands, CrtLcdSwitchRunsAfterThePromptWithoutTheCable) {
     ASSERT_NE(expiry, kNoLine) << "no fresh five seconds after the switch";
     EXPECT_GE(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide - kTimerSlack);
     EXPECT_LT(journal[expiry].milliseconds - journal[function].milliseconds, kAutoHide + kLate);
+}
+
+// Only the answer 1 to 0x1900 puts the prompt before the switch: on a machine answering 2 the
+// switch runs at once, without the prompt or a look at the cable. A command posted behind it
+// runs once it has ended.
+TEST_F(BarCommands, CrtLcdSwitchRunsAtOnceUnlessTheSkinAnswerIsOne) {
+    ASSERT_TRUE(Start(MachineProfile("1 1 1 1", "Query1900=2\r\n")));
+    ASSERT_GT(ShowBar(), 0);
+    const size_t from = Journal().size();
+    e2e::PostCommand(bar_, 1003);
+    e2e::PostCommand(bar_, 1000);
+    std::vector<JournalLine> journal;
+    ASSERT_NE(WaitForCall(from, "GetLong32 0x200 0xD -> 0x0", 10000, &journal), kNoLine);
+    EXPECT_EQ(CallsFrom(journal, from),
+              (std::vector<std::string>{"GetLong32 0x200 0x3 -> 0x0", "GetLong32 0x200 0xD -> 0x0"}));
+    EXPECT_EQ(e2e::FindCablePrompt(process_->ProcessId()).window, nullptr);
 }
 
 // Detection unavailable (answer exactly 1): the button is disabled and nothing else happens.

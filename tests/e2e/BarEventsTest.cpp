@@ -5,6 +5,7 @@
 // its message boxes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <regex>
 
@@ -34,6 +35,7 @@ constexpr DWORD kStateBound = 10000;
 // seconds and ample room for a late timer. Only a bar that never hides exceeds it.
 constexpr DWORD kHideBound = 15000;
 constexpr int kCrtInDetect = 1018;
+constexpr int kBluetooth = 1000;
 constexpr UINT kIconId = 128;
 
 // One supported button and no CRT-in-detect button: the quickest start.
@@ -68,14 +70,15 @@ size_t CountCalls(const std::vector<JournalLine>& journal, size_t from, size_t t
 }
 
 // The program's last two calls: the running bit (bit 7) cleared with the paced read-and-write,
-// the shown bit (bit 0) kept set.
-void ExpectRunningBitClearedLast(const std::vector<JournalLine>& journal) {
+// the register read as `read`, every other bit written back as read.
+void ExpectRunningBitClearedLast(const std::vector<JournalLine>& journal, const std::string& read = "0x81",
+                                 const std::string& written = "0x1") {
     ASSERT_GE(journal.size(), 2u);
-    const JournalLine& read = journal[journal.size() - 2];
+    const JournalLine& readLine = journal[journal.size() - 2];
     const JournalLine& write = journal.back();
-    EXPECT_EQ(CallText(read), "ReadEC 0x75B -> 0x81");
-    EXPECT_EQ(CallText(write), "WriteEC 0x75B 0x1");
-    EXPECT_GE(write.milliseconds - read.milliseconds, kPause);
+    EXPECT_EQ(CallText(readLine), "ReadEC 0x75B -> " + read);
+    EXPECT_EQ(CallText(write), "WriteEC 0x75B " + written);
+    EXPECT_GE(write.milliseconds - readLine.milliseconds, kPause);
 }
 
 void SleepUntil(DWORD tick) {
@@ -124,6 +127,16 @@ e2e::ScreenImage StopIcon() {
     EXPECT_FALSE(stop.pixels.empty());
     EXPECT_FALSE(stop == warning) << "the icons are not told apart here";
     return stop;
+}
+
+// What the system's default processing answers to a message, as a window of the test that
+// has no processing of its own gets it.
+LRESULT DefaultAnswer(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND plain = CreateWindowExW(0, L"Message", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    EXPECT_NE(plain, nullptr);
+    const LRESULT answer = DefWindowProcW(plain, message, wParam, lParam);
+    DestroyWindow(plain);
+    return answer;
 }
 
 class BarEvents : public ::testing::Test {
@@ -242,22 +255,23 @@ protected:
 using BarHotkeyEvent = BarEvents;
 
 // Show on a hidden bar, then show again while shown: each sets bit 0 with the paced
-// read-and-write, and the second starts the five seconds of the auto-hide afresh.
+// read-and-write, the other bits as read (all set here but bit 0), and the second starts the
+// five seconds of the auto-hide afresh.
 TEST_F(BarHotkeyEvent, ShowSetsTheShownBitAndRestartsTheAutoHide) {
-    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton + "Reg75B=0x7E\r\n"));
     ASSERT_NO_FATAL_FAILURE(HideByEvent());
 
     const size_t first = Inject(0xA0);
     const DWORD firstSeen = GetTickCount();
     ASSERT_NE(first, kNoLine);
     EXPECT_TRUE(WaitUntil([&] { return IsVisible(bar); }, kStateBound));
-    ExpectStateChangeAfter(first, "0x80", "0x81");
+    ExpectStateChangeAfter(first, "0xFE", "0xFF");
 
     SleepUntil(firstSeen + 1500);
     const size_t second = Inject(0xA0);
     const DWORD secondSeen = GetTickCount();
     ASSERT_NE(second, kNoLine);
-    ExpectStateChangeAfter(second, "0x81", "0x81");
+    ExpectStateChangeAfter(second, "0xFF", "0xFF");
     const double secondWrite = journal[second + 2].milliseconds;
 
     // The hide comes five seconds after the second show, not at the end of the first's.
@@ -268,26 +282,26 @@ TEST_F(BarHotkeyEvent, ShowSetsTheShownBitAndRestartsTheAutoHide) {
     EXPECT_GE(journal[hide].milliseconds - secondWrite, kAutoHide)
         << "hidden before five seconds after the second show";
     ASSERT_NE(WaitForCall(hide, "WriteEC", "0x75B"), kNoLine);
-    EXPECT_EQ(CallText(journal[hide + 1]), "WriteEC 0x75B 0x80");
-    EXPECT_EQ(run_->ReadRegister(0x75B), 0x80u);
+    EXPECT_EQ(CallText(journal[hide + 1]), "WriteEC 0x75B 0xFE");
+    EXPECT_EQ(run_->ReadRegister(0x75B), 0xFEu);
 }
 
-// Hide clears bit 0 with the paced read-and-write, the other bits as read, and does it
-// again on a bar that is hidden already.
+// Hide clears bit 0 with the paced read-and-write, the other bits as read (all set here),
+// and does it again on a bar that is hidden already.
 TEST_F(BarHotkeyEvent, HideClearsTheShownBitAlsoWhenHidden) {
-    ASSERT_NO_FATAL_FAILURE(Start(kOneButton + "Reg75B=0x01\r\n"));
-    ASSERT_EQ(run_->ReadRegister(0x75B), 0x81u);
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton + "Reg75B=0x7F\r\n"));
+    ASSERT_EQ(run_->ReadRegister(0x75B), 0xFFu);
 
     const size_t first = Inject(0xA1);
     ASSERT_NE(first, kNoLine);
-    ExpectStateChangeAfter(first, "0x81", "0x80");
+    ExpectStateChangeAfter(first, "0xFF", "0xFE");
     EXPECT_TRUE(WaitUntil([&] { return !IsVisible(bar); }, kStateBound));
 
     const size_t second = Inject(0xA1);
     ASSERT_NE(second, kNoLine);
-    ExpectStateChangeAfter(second, "0x80", "0x80");
+    ExpectStateChangeAfter(second, "0xFE", "0xFE");
     EXPECT_FALSE(IsVisible(bar));
-    EXPECT_EQ(run_->ReadRegister(0x75B), 0x80u);
+    EXPECT_EQ(run_->ReadRegister(0x75B), 0xFEu);
 }
 
 // Codes beside the four, and 0xA0 with a bit above the low byte, do nothing: the hidden bar
@@ -323,6 +337,59 @@ TEST_F(BarHotkeyEvent, OtherCodesDoNothing) {
     }
     EXPECT_LE(timerReads, 1u) << "more register changes than the auto-hide's one";
     EXPECT_EQ(run_->ReadRegister(0x75B), 0x80u);
+}
+
+// Each register change by event gives the controller its pause after the write as well: a
+// command posted right behind each event runs no sooner.
+TEST_F(BarHotkeyEvent, ShowAndHideGiveTheControllerItsPauseAfterTheWrite) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    const size_t before = run_->Journal().size();
+    for (WPARAM code : {0xA0, 0xA1}) {
+        PostMessageW(bar, e2e::kHotkeyEventMessage, code, 0);
+        PostMessageW(bar, WM_COMMAND, MAKEWPARAM(kBluetooth, BN_CLICKED), 0);
+    }
+    const std::string function = "GetLong32 0x200 0xD -> 0x0";
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            journal = run_->Journal();
+            return CountCalls(journal, before, journal.size(), function) == 2;
+        },
+        kStateBound))
+        << "the commands behind the events did not run";
+    EXPECT_EQ(CallsWithoutAutoHide(journal, before, runningBitWritten),
+              (std::vector<std::string>{"ReadEC 0x75B -> 0x80", "WriteEC 0x75B 0x81", function, "ReadEC 0x75B -> 0x81",
+                                        "WriteEC 0x75B 0x80", function}));
+    for (size_t i = before + 1; i < journal.size(); ++i) {
+        if (CallText(journal[i]) != function)
+            continue;
+        ASSERT_TRUE(IsCall(journal[i - 1], "WriteEC", "0x75B")) << CallText(journal[i - 1]);
+        EXPECT_GE(journal[i].milliseconds - journal[i - 1].milliseconds, kPause) << "no pause after the write";
+    }
+}
+
+// A hide by event minimises the bar on its way out, and each show brings it back in its
+// normal state where it was, by event and by the icon alike. Before any display change no
+// show lays the bar out again: a bar that the user moved stays where he put it.
+TEST_F(BarHotkeyEvent, ShowsRestoreTheMinimisedBarWhereItWas) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    SetWindowPos(bar, nullptr, 0, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return WindowRect(bar).left == 0; }, kStateBound));
+    const RECT moved = WindowRect(bar);
+
+    const std::pair<const char*, std::function<void()>> shows[] = {
+        {"show event", [&] { ASSERT_NE(Inject(0xA0), kNoLine); }},
+        {"icon press", [&] { PostIconMessage(WM_LBUTTONDOWN); }},
+    };
+    for (const auto& [label, show] : shows) {
+        SCOPED_TRACE(label);
+        ASSERT_NO_FATAL_FAILURE(HideByEvent());
+        EXPECT_TRUE(IsIconic(bar)) << "hidden without being minimised";
+        ASSERT_NO_FATAL_FAILURE(show());
+        ASSERT_TRUE(WaitUntil([&] { return IsVisible(bar); }, kStateBound)) << "not shown";
+        ASSERT_TRUE(e2e::WaitUntilBarIsIdle(bar));
+        EXPECT_FALSE(IsIconic(bar)) << "shown minimised";
+        EXPECT_TRUE(SameRect(WindowRect(bar), moved)) << "not where it was";
+    }
 }
 
 // ---- The monitor-cable warning and the CRT-in-detect button ----
@@ -406,8 +473,9 @@ TEST_F(BarCrtInDetect, WarningDisablesTheButtonUntilTheRefreshAllowsIt) {
     }
 }
 
-// Resume from suspend asks the library once and applies its answer to the button;
-// suspend and automatic resume ask nothing.
+// Resume from suspend asks the library once and applies its answer to the button; the
+// query before a suspend, suspend and automatic resume ask nothing. Every power event gets
+// the default processing's answer, so that the bar never stands in the way of a suspend.
 TEST_F(BarCrtInDetect, ResumeAsksTheLibraryOtherPowerEventsDoNot) {
     ASSERT_NO_FATAL_FAILURE(Start(kAllButtons));
     HWND button = GetDlgItem(bar, kCrtInDetect);
@@ -422,6 +490,7 @@ TEST_F(BarCrtInDetect, ResumeAsksTheLibraryOtherPowerEventsDoNot) {
     };
     const Power cases[] = {
         {PBT_APMRESUMESUSPEND, "1", "GetLong32 0x2500 0x0 -> 0x1", false},
+        {PBT_APMQUERYSUSPEND, "0", nullptr, false},
         {PBT_APMSUSPEND, "0", nullptr, false},
         {PBT_APMRESUMEAUTOMATIC, "0", nullptr, false},
         {PBT_APMRESUMESUSPEND, "0", "GetLong32 0x2500 0x0 -> 0x0", true},
@@ -432,6 +501,8 @@ TEST_F(BarCrtInDetect, ResumeAsksTheLibraryOtherPowerEventsDoNot) {
         const size_t before = run_->Journal().size();
         DWORD_PTR answer = 0;
         ASSERT_TRUE(SendMessageTimeoutW(bar, WM_POWERBROADCAST, c.event, 0, SMTO_NORMAL, 5000, &answer));
+        EXPECT_EQ(static_cast<LRESULT>(answer), DefaultAnswer(WM_POWERBROADCAST, c.event, 0))
+            << "power event " << c.event;
         std::vector<std::string> expected;
         if (c.asked)
             expected.push_back(c.asked);
@@ -597,6 +668,22 @@ TEST_F(BarIconMenu, ChoosingQuitEndsTheProgram) {
     EXPECT_EQ(e2e::TrayIconWindows().size(), iconsBefore - 1);
 }
 
+// The menu takes its item from either button: a right click on "Quit" ends the program too.
+TEST_F(BarIconMenu, QuitCanBeChosenWithTheRightButton) {
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton));
+    ASSERT_NO_FATAL_FAILURE(HideByAutoHide());
+    HWND menu = OpenMenuAt(MenuPoint());
+    ASSERT_NE(menu, nullptr) << "no menu";
+    e2e::MoveCursor(e2e::CenterOf(menu));
+    e2e::MouseButtons({MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
+
+    const bool ended = bar_->WaitForExit(10000);
+    if (!ended)
+        e2e::PressKey(VK_ESCAPE);  // the menu still open, so that the bar can be ended
+    ASSERT_TRUE(ended) << "the right click on \"Quit\" did not end the program";
+    EXPECT_EQ(bar_->ExitCode(), 0u);
+}
+
 // ---- Display change ----
 
 using BarDisplayChange = BarEvents;
@@ -674,17 +761,17 @@ TEST_F(BarDisplayChange, LogsTheWidthAndRelaysOutAtTheNextShows) {
 using BarSessionEnd = BarEvents;
 
 // Wine's default processing agrees to the end of the session, so the bar is destroyed
-// during the query: the window is gone and bit 7 cleared by the time the answer TRUE
-// arrives; then the program ends and its icon is removed.
+// during the query: the window is gone and bit 7 cleared, every other bit kept, by the time
+// the answer TRUE arrives; then the program ends and its icon is removed.
 TEST_F(BarSessionEnd, AgreedQueryDestroysTheBarBeforeAnswering) {
-    ASSERT_NO_FATAL_FAILURE(Start(kOneButton + "Reg75B=0x01\r\n"));
+    ASSERT_NO_FATAL_FAILURE(Start(kOneButton + "Reg75B=0x7F\r\n"));
     const size_t iconsBefore = e2e::TrayIconWindows().size();
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(SendMessageTimeoutW(bar, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     EXPECT_FALSE(IsWindow(bar)) << "the bar's window outlived the query";
-    ASSERT_NO_FATAL_FAILURE(ExpectRunningBitClearedLast(run_->Journal()));
+    ASSERT_NO_FATAL_FAILURE(ExpectRunningBitClearedLast(run_->Journal(), "0xFF", "0x7F"));
 
     ASSERT_TRUE(bar_->WaitForExit(10000));
     EXPECT_EQ(bar_->ExitCode(), 0u);

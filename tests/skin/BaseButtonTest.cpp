@@ -138,6 +138,42 @@ TEST_F(BaseButtonTest, ParentIsInvalidatedOncePerChangeOfThePressedState) {
     EXPECT_EQ((std::vector<bool>{true, false, true, false, false, true}), invalidated);
 }
 
+// The bar's dialog hands each owner-draw request to its button through the class library;
+// this parent does the same for the button kept in its user data.
+LRESULT CALLBACK RelayOwnerDraw(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DRAWITEM) {
+        if (auto* button = reinterpret_cast<BaseButton*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+            button->DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+            return TRUE;
+        }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The platform keeps a held button's pushed state while the pointer moves: dragged off the
+// button it pops up, dragged back on it goes down again, and the composite follows.
+TEST_F(BaseButtonTest, DraggingOffAHeldButtonShowsItUpAndBackOnShowsItDown) {
+    LoadImages();
+    SetWindowLongPtrW(parent, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&button));
+    SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RelayOwnerDraw));
+    auto shown = [this] {
+        Clear(target);
+        button.DrawOnto(target);
+        return PixelAt(target, kLeft, kTop);
+    };
+    const LPARAM inside = MAKELPARAM(5, 5);
+    const LPARAM outside = MAKELPARAM(60, 40);  // beyond the 20 x 12 up image
+
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    EXPECT_EQ(kDownColour, shown()) << "held";
+    SendMessageW(control, WM_MOUSEMOVE, MK_LBUTTON, outside);
+    EXPECT_EQ(kUpColour, shown()) << "dragged off";
+    SendMessageW(control, WM_MOUSEMOVE, MK_LBUTTON, inside);
+    EXPECT_EQ(kDownColour, shown()) << "dragged back on";
+    SendMessageW(control, WM_LBUTTONUP, 0, inside);
+    EXPECT_EQ(kUpColour, shown()) << "released";
+}
+
 struct ImageCase {
     const char* label;
     bool enabled;

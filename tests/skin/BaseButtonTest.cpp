@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "SkinFixtures.h"
 #include "skin/BaseButton.h"
 #include "skin/SkinImage.h"
@@ -215,11 +217,13 @@ class BaseButtonCaption : public BaseButtonTest, public ::testing::WithParamInte
 TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceContextPutBack) {
     const CaptionCase& c = GetParam();
     SetWindowTextW(control, c.caption);
+    // A text longer than 259 characters is measured and drawn cut to its first 259.
+    const std::wstring shown = std::wstring(c.caption).substr(0, 259);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     HGDIOBJ before = SelectObject(target.hdc, GetStockObject(SYSTEM_FONT));
     SIZE extent{};
     HGDIOBJ measuring = SelectObject(target.hdc, font);
-    GetTextExtentPoint32W(target.hdc, c.caption, lstrlenW(c.caption), &extent);
+    GetTextExtentPoint32W(target.hdc, shown.c_str(), static_cast<int>(shown.size()), &extent);
     SelectObject(target.hdc, measuring);
     Fill(button.m_image[0], extent.cx - 7, extent.cy + 4, kUpColour);
     Fill(button.m_image[1], extent.cx + 9, extent.cy + 1, kDownColour);  // another size than the up image
@@ -240,7 +244,7 @@ TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceCon
         SetBkMode(expected.hdc, TRANSPARENT);
         SetTextColor(expected.hdc, 0x143250);
         const int shift = c.enabled && c.pressed ? 2 : 0;
-        TextOutW(expected.hdc, kLeft - 3 + shift, kTop + 2 + shift, c.caption, lstrlenW(c.caption));
+        TextOutW(expected.hdc, kLeft - 3 + shift, kTop + 2 + shift, shown.c_str(), static_cast<int>(shown.size()));
     }
     GdiFlush();
     EXPECT_EQ(skintest::PixelBytes(expected), skintest::PixelBytes(target));
@@ -250,11 +254,20 @@ TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceCon
     SelectObject(target.hdc, before);
 }
 
+// 300 characters, different along the text, so that where it is cut moves where it starts.
+const std::wstring kLongCaption = [] {
+    std::wstring text;
+    for (int i = 0; i < 30; ++i)
+        text += L"Caps Lock" + std::to_wstring(i % 10);
+    return text;
+}();
+
 INSTANTIATE_TEST_SUITE_P(Captions, BaseButtonCaption,
                          ::testing::Values(CaptionCase{"Released", L"Caps Lock", false, true},
                                            CaptionCase{"Pressed", L"Caps Lock", true, true},
                                            CaptionCase{"DisabledAndPressed", L"Caps Lock", true, false},
-                                           CaptionCase{"Empty", L"", false, true}),
+                                           CaptionCase{"Empty", L"", false, true},
+                                           CaptionCase{"LongerThan259CutTo259", kLongCaption.c_str(), false, true}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(BaseButtonTest, NothingIsDrawnWhileTheParentIsHidden) {

@@ -303,6 +303,7 @@ TEST_P(SkinImagePath, ChoosesTheFormatAndTheEntryFromThePath) {
                  {"x.jpg", png},
                  {"a/b.png", png},
                  {"ng", png},
+                 {"png", png},
                  {std::string(27, 'L') + ".png", png},
                  {std::string(28, 'X') + ".png", png}});
     MemoryBitmap bitmap;
@@ -316,8 +317,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{"DeepFolderOtherCase", L"C:\\skins\\img\\leftbg.png", 1},
                       PathCase{"MixedCaseSuffix", L"img\\LeftBg.pNg", 1}, PathCase{"BmpSuffix", L"img\\pic.Bmp", 1},
                       PathCase{"NoDotNeeded", L"img\\LeftBgpng", 1}, PathCase{"OtherSuffix", L"img\\x.jpg", 0},
-                      PathCase{"TwoCharacters", L"ng", 0}, PathCase{"EmptyPath", L"", 0},
-                      PathCase{"ForwardSlashIsPartOfTheName", L"img\\a/b.png", 1},
+                      PathCase{"ThreeCharactersAreEnough", L"png", 1}, PathCase{"TwoCharacters", L"ng", 0},
+                      PathCase{"EmptyPath", L"", 0}, PathCase{"ForwardSlashIsPartOfTheName", L"img\\a/b.png", 1},
                       PathCase{"ForwardSlashFolderIsNotStripped", L"img/a/b.png", 0},
                       PathCase{"MissingEntry", L"img\\Nothing.png", 0},
                       PathCase{"NameOf31Bytes", L"img\\" + std::wstring(27, L'L') + L".png", 1},

@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "SkinFixtures.h"
 #include "skin/BaseButton.h"
 #include "skin/SkinImage.h"
@@ -138,6 +140,42 @@ TEST_F(BaseButtonTest, ParentIsInvalidatedOncePerChangeOfThePressedState) {
     EXPECT_EQ((std::vector<bool>{true, false, true, false, false, true}), invalidated);
 }
 
+// The bar's dialog hands each owner-draw request to its button through the class library;
+// this parent does the same for the button kept in its user data.
+LRESULT CALLBACK RelayOwnerDraw(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DRAWITEM) {
+        if (auto* button = reinterpret_cast<BaseButton*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+            button->DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+            return TRUE;
+        }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The platform keeps a held button's pushed state while the pointer moves: dragged off the
+// button it pops up, dragged back on it goes down again, and the composite follows.
+TEST_F(BaseButtonTest, DraggingOffAHeldButtonShowsItUpAndBackOnShowsItDown) {
+    LoadImages();
+    SetWindowLongPtrW(parent, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&button));
+    SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RelayOwnerDraw));
+    auto shown = [this] {
+        Clear(target);
+        button.DrawOnto(target);
+        return PixelAt(target, kLeft, kTop);
+    };
+    const LPARAM inside = MAKELPARAM(5, 5);
+    const LPARAM outside = MAKELPARAM(60, 40);  // beyond the 20 x 12 up image
+
+    SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    EXPECT_EQ(kDownColour, shown()) << "held";
+    SendMessageW(control, WM_MOUSEMOVE, MK_LBUTTON, outside);
+    EXPECT_EQ(kUpColour, shown()) << "dragged off";
+    SendMessageW(control, WM_MOUSEMOVE, MK_LBUTTON, inside);
+    EXPECT_EQ(kDownColour, shown()) << "dragged back on";
+    SendMessageW(control, WM_LBUTTONUP, 0, inside);
+    EXPECT_EQ(kUpColour, shown()) << "released";
+}
+
 struct ImageCase {
     const char* label;
     bool enabled;
@@ -179,11 +217,13 @@ class BaseButtonCaption : public BaseButtonTest, public ::testing::WithParamInte
 TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceContextPutBack) {
     const CaptionCase& c = GetParam();
     SetWindowTextW(control, c.caption);
+    // A text longer than 259 characters is measured and drawn cut to its first 259.
+    const std::wstring shown = std::wstring(c.caption).substr(0, 259);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
     HGDIOBJ before = SelectObject(target.hdc, GetStockObject(SYSTEM_FONT));
     SIZE extent{};
     HGDIOBJ measuring = SelectObject(target.hdc, font);
-    GetTextExtentPoint32W(target.hdc, c.caption, lstrlenW(c.caption), &extent);
+    GetTextExtentPoint32W(target.hdc, shown.c_str(), static_cast<int>(shown.size()), &extent);
     SelectObject(target.hdc, measuring);
     Fill(button.m_image[0], extent.cx - 7, extent.cy + 4, kUpColour);
     Fill(button.m_image[1], extent.cx + 9, extent.cy + 1, kDownColour);  // another size than the up image
@@ -204,7 +244,7 @@ TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceCon
         SetBkMode(expected.hdc, TRANSPARENT);
         SetTextColor(expected.hdc, 0x143250);
         const int shift = c.enabled && c.pressed ? 2 : 0;
-        TextOutW(expected.hdc, kLeft - 3 + shift, kTop + 2 + shift, c.caption, lstrlenW(c.caption));
+        TextOutW(expected.hdc, kLeft - 3 + shift, kTop + 2 + shift, shown.c_str(), static_cast<int>(shown.size()));
     }
     GdiFlush();
     EXPECT_EQ(skintest::PixelBytes(expected), skintest::PixelBytes(target));
@@ -214,11 +254,20 @@ TEST_P(BaseButtonCaption, IsCentredOnTheUpImageShiftedWhenPressedAndTheDeviceCon
     SelectObject(target.hdc, before);
 }
 
+// 300 characters, different along the text, so that where it is cut moves where it starts.
+const std::wstring kLongCaption = [] {
+    std::wstring text;
+    for (int i = 0; i < 30; ++i)
+        text += L"Caps Lock" + std::to_wstring(i % 10);
+    return text;
+}();
+
 INSTANTIATE_TEST_SUITE_P(Captions, BaseButtonCaption,
                          ::testing::Values(CaptionCase{"Released", L"Caps Lock", false, true},
                                            CaptionCase{"Pressed", L"Caps Lock", true, true},
                                            CaptionCase{"DisabledAndPressed", L"Caps Lock", true, false},
-                                           CaptionCase{"Empty", L"", false, true}),
+                                           CaptionCase{"Empty", L"", false, true},
+                                           CaptionCase{"LongerThan259CutTo259", kLongCaption.c_str(), false, true}),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(BaseButtonTest, NothingIsDrawnWhileTheParentIsHidden) {

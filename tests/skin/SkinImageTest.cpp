@@ -199,9 +199,14 @@ TEST_F(SkinImageTest, Bmp24RowsArePaddedAndFlipped) {
     const Bytes top = BytesOf({11, 12, 13, 14, 15, 16, 17, 18, 19, 0xDD, 0xDD, 0xDD});
     LoadPackage({{"Wide.bmp", skintest::EncodeBmp({3, 2, 24, 0, 54}, bottom + top)},
                  {"Narrow.bmp", skintest::EncodeBmp({1, 2, 24, 0, 54}, BytesOf({1, 2, 3, 0, 4, 5, 6, 0}))}});
+    // A 24-bit creation keeps the draw offset; the load sets it to none, as for every picture.
     MemoryBitmap wide;
+    wide.offsetX = 3;
+    wide.offsetY = -1;
     ASSERT_EQ(LoadSkinBitmap(L"img\\Wide.bmp", wide), 1);
     EXPECT_EQ(wide.bpp, 24);
+    EXPECT_EQ(wide.offsetX, 0);
+    EXPECT_EQ(wide.offsetY, 0);
     EXPECT_EQ(wide.width, 3);
     EXPECT_EQ(wide.height, 2);
     EXPECT_EQ(wide.Stride(), 12);
@@ -298,6 +303,7 @@ TEST_P(SkinImagePath, ChoosesTheFormatAndTheEntryFromThePath) {
                  {"x.jpg", png},
                  {"a/b.png", png},
                  {"ng", png},
+                 {"png", png},
                  {std::string(27, 'L') + ".png", png},
                  {std::string(28, 'X') + ".png", png}});
     MemoryBitmap bitmap;
@@ -311,8 +317,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{"DeepFolderOtherCase", L"C:\\skins\\img\\leftbg.png", 1},
                       PathCase{"MixedCaseSuffix", L"img\\LeftBg.pNg", 1}, PathCase{"BmpSuffix", L"img\\pic.Bmp", 1},
                       PathCase{"NoDotNeeded", L"img\\LeftBgpng", 1}, PathCase{"OtherSuffix", L"img\\x.jpg", 0},
-                      PathCase{"TwoCharacters", L"ng", 0}, PathCase{"EmptyPath", L"", 0},
-                      PathCase{"ForwardSlashIsPartOfTheName", L"img\\a/b.png", 1},
+                      PathCase{"ThreeCharactersAreEnough", L"png", 1}, PathCase{"TwoCharacters", L"ng", 0},
+                      PathCase{"EmptyPath", L"", 0}, PathCase{"ForwardSlashIsPartOfTheName", L"img\\a/b.png", 1},
                       PathCase{"ForwardSlashFolderIsNotStripped", L"img/a/b.png", 0},
                       PathCase{"MissingEntry", L"img\\Nothing.png", 0},
                       PathCase{"NameOf31Bytes", L"img\\" + std::wstring(27, L'L') + L".png", 1},

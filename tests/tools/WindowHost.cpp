@@ -2,6 +2,7 @@
 // each receives, without closing. A WM_APP posted to its main thread makes it write one
 // line per window, "<index> <visible|hidden> <closes>", to the log file and end.
 // Usage: WindowHost LOGFILE VISIBLE HIDDEN READYEVENT (the event is set once the windows exist)
+// [BUSYEVENT]: the host then takes no message until that event is set, as a busy program.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -27,7 +28,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc != 5)
+    if (argc != 5 && argc != 6)
         return 2;
     const int visible = _wtoi(argv[2]);
     const int hidden = _wtoi(argv[3]);
@@ -48,6 +49,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[4]);
     SetEvent(ready);
     CloseHandle(ready);
+    if (argc == 6) {
+        // Bounded, so that a test that never releases the host does not leave it behind.
+        HANDLE busy = OpenEventW(SYNCHRONIZE, FALSE, argv[5]);
+        WaitForSingleObject(busy, 120000);
+        CloseHandle(busy);
+    }
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

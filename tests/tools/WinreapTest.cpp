@@ -20,16 +20,17 @@ constexpr DWORD kProcessBound = 60000;
 constexpr int kVisibleWindows = 2;
 constexpr int kHiddenWindows = 1;
 
-// One running copy of WindowHost under a chosen executable name.
+// One running copy of WindowHost under a chosen executable name; with `busyEvent` it takes no
+// message until that event is set.
 class Host {
 public:
-    Host(const TempFolder& folder, const std::wstring& exeName, int index)
+    Host(const TempFolder& folder, const std::wstring& exeName, int index, const std::wstring& busyEvent = L"")
         : log_(folder.File(L"host" + std::to_wstring(index) + L".log")),
           readyName_(L"VanteloHostReady" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(index)),
           ready_(CreateEventW(nullptr, TRUE, FALSE, readyName_.c_str())),
           process_(folder.File(exeName), L"\"" + folder.File(exeName) + L"\" \"" + log_ + L"\" " +
                                              std::to_wstring(kVisibleWindows) + L" " + std::to_wstring(kHiddenWindows) +
-                                             L" " + readyName_) {}
+                                             L" " + readyName_ + (busyEvent.empty() ? L"" : L" " + busyEvent)) {}
 
     bool Ready() const { return process_.Started() && WaitForSingleObject(ready_, kProcessBound) == WAIT_OBJECT_0; }
 
@@ -114,6 +115,32 @@ INSTANTIATE_TEST_SUITE_P(
                       ReapCase{"AccentedLowerCaseKept", L"R\u00e9apHost9.exe", L" r\u00e9APHOST9.exe", true},
                       ReapCase{"AccentedCaseDiffers", L"R\u00e9apHost10.exe", L" R\u00c9APHOST10.EXE", false}),
     [](const ::testing::TestParamInfo<ReapCase>& info) { return info.param.label; });
+
+// WM_CLOSE goes into the queue of a program that is busy, to be taken when it is ready: Winreap
+// ends without waiting for any window to handle it.
+TEST(Winreap, EndsWithoutWaitingForABusyProgram) {
+    TempFolder folder;
+    const std::wstring hostName = L"BusyHost.exe";
+    ASSERT_TRUE(
+        CopyFileW((testsupport::TestDirectory() + L"\\WindowHost.exe").c_str(), folder.File(hostName).c_str(), FALSE));
+    const std::wstring busyName = L"VanteloHostBusy" + std::to_wstring(GetCurrentProcessId());
+    HANDLE busy = CreateEventW(nullptr, TRUE, FALSE, busyName.c_str());
+    ASSERT_NE(busy, nullptr);
+    Host host(folder, hostName, 0, busyName);
+    ASSERT_TRUE(host.Ready());
+
+    const std::wstring winreap = testsupport::OutDirectory() + L"\\Winreap.exe";
+    ChildProcess reaper(winreap, L"\"" + winreap + L"\" " + hostName);
+    ASSERT_TRUE(reaper.Started());
+    const bool endedWhileBusy = reaper.WaitForExit(kProcessBound);
+    SetEvent(busy);
+    CloseHandle(busy);
+
+    EXPECT_TRUE(endedWhileBusy) << "Winreap waited for the busy program's windows";
+    EXPECT_EQ(host.Closes(), std::vector<int>(kVisibleWindows + kHiddenWindows, 1));
+    if (!reaper.WaitForExit(kProcessBound))
+        reaper.Terminate();
+}
 
 struct CutCase {
     const char* label;

@@ -27,7 +27,7 @@ LRESULT WINAPI RefuseSessionEnd(WNDPROC procedure, HWND window, UINT message, WP
 
 // Refused, the bar answers FALSE and stays: its window lives and the controller is told
 // nothing, so the running bit stays set.
-TEST(BarSessionEnd, RefusedQueryLeavesTheBarRunning) {
+TEST(BarRefusedSessionEnd, QueryLeavesTheBarRunning) {
     BarDialogRun run(bartest::ProfileWithBytes("1"));
     LRESULT answer = -1;
     bool windowKept = false;

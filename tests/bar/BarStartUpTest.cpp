@@ -5,13 +5,16 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "BarDialogRun.h"
 #include "ImportRedirect.h"
+#include "bar/NewVanteloDlg.h"
 
 namespace {
 
 using bartest::BarDialogRun;
+using testsupport::CounterMilliseconds;
 
 const std::string kThreeButtons = bartest::ProfileWithBytes("1 1 1");
 
@@ -41,6 +44,84 @@ TEST(BarStartUp, IconRecordNamesTheBarItsCallbackAndItsTip) {
     EXPECT_EQ(std::wstring(nid.szInfoTitle), L"Vantelo Information");
     EXPECT_EQ(nid.dwInfoFlags, 5u);
     EXPECT_EQ(nid.hBalloonIcon, nullptr);
+}
+
+// The program's icon is the window's large and small icon and the icon dragged for it.
+TEST(BarStartUp, WindowIconsAndDragIconAreTheProgramIcon) {
+    BarDialogRun run(kThreeButtons);
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        ASSERT_NE(bar.m_hIcon, nullptr);
+        const auto icon = reinterpret_cast<LRESULT>(bar.m_hIcon);
+        EXPECT_EQ(bar.SendMessage(WM_GETICON, ICON_BIG), icon);
+        EXPECT_EQ(bar.SendMessage(WM_GETICON, ICON_SMALL), icon);
+        EXPECT_EQ(bar.SendMessage(WM_QUERYDRAGICON), icon);
+    }));
+}
+
+// The bar is composed whole at paint time: an erase reports the background as done and
+// leaves every pixel as it was.
+TEST(BarStartUp, EraseLeavesTheDeviceContextUntouched) {
+    BarDialogRun run(kThreeButtons);
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+        ReleaseDC(nullptr, screen);
+        ASSERT_NE(bitmap, nullptr);
+        HGDIOBJ before = SelectObject(memory, bitmap);
+        const COLORREF marker = RGB(12, 200, 34);
+        const RECT all{0, 0, 8, 8};
+        HBRUSH brush = CreateSolidBrush(marker);
+        FillRect(memory, &all, brush);
+        DeleteObject(brush);
+
+        EXPECT_NE(bar.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory)), 0);
+        EXPECT_EQ(GetPixel(memory, 0, 0), marker);
+        EXPECT_EQ(GetPixel(memory, 7, 7), marker);
+
+        SelectObject(memory, before);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+    }));
+}
+
+// Start-up ends with the bar hidden; the modal loop shows it at its first idle moment.
+TEST(BarStartUp, EndsHiddenAndTheModalLoopShowsTheBar) {
+    BarDialogRun run(kThreeButtons);
+    bool visibleAtTheEndOfStartUp = true;
+    bool visibleInTheLoop = false;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) { visibleInTheLoop = bar.IsWindowVisible() != FALSE; },
+                        [&](CNewVanteloDlg& bar) { visibleAtTheEndOfStartUp = bar.IsWindowVisible() != FALSE; }));
+    EXPECT_FALSE(visibleAtTheEndOfStartUp);
+    EXPECT_TRUE(visibleInTheLoop);
+}
+
+// The repaint tick that start-up sets comes every half second: never sooner, and, on average,
+// well before a second.
+TEST(BarStartUp, RepaintTickComesEveryHalfSecond) {
+    constexpr size_t kTicks = 5;
+    BarDialogRun run(kThreeButtons);
+    std::vector<double> ticks;
+    ASSERT_TRUE(run.Run([&](CNewVanteloDlg& bar) {
+        const testsupport::Deadline deadline(10000);
+        while (ticks.size() < kTicks && !deadline.Passed()) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    PostQuitMessage(static_cast<int>(message.wParam));
+                    return;
+                }
+                if (message.message == WM_TIMER && message.hwnd == bar.m_hWnd && message.wParam == kRepaintTimer)
+                    ticks.push_back(CounterMilliseconds());
+                afx::PumpMessage(message);
+            }
+        }
+    }));
+    ASSERT_EQ(ticks.size(), kTicks) << "the repaint tick did not come";
+    for (size_t i = 1; i < ticks.size(); ++i)
+        EXPECT_GE(ticks[i] - ticks[i - 1], kRepaintPeriod - 20.0) << "tick " << i;
+    EXPECT_LT((ticks.back() - ticks.front()) / (kTicks - 1), 2.0 * kRepaintPeriod);
 }
 
 // Wine gives a window without the system-menu style no system menu, so the bar is handed

@@ -159,6 +159,10 @@ TEST_P(CablePromptText, ShowsTheTextOfTheCableBitAndEndsAtOnceByKey) {
     EXPECT_EQ(seen.font.lfWeight, FW_NORMAL);
     EXPECT_EQ(seen.font.lfCharSet, GB2312_CHARSET);
     EXPECT_EQ(seen.font.lfPitchAndFamily, FF_ROMAN | DEFAULT_PITCH);
+    // An upright plain face: neither slanted nor lined.
+    EXPECT_EQ(seen.font.lfItalic, 0);
+    EXPECT_EQ(seen.font.lfUnderline, 0);
+    EXPECT_EQ(seen.font.lfStrikeOut, 0);
     EXPECT_EQ(seen.result, c.result);
     EXPECT_GE(seen.afterKey, 0);
     // Well before the prompt's own close five seconds after it opened.

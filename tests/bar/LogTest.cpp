@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "ImportRedirect.h"
 #include "WorkingFolder.h"
 #include "bar/Log.h"
 
@@ -73,6 +74,24 @@ INSTANTIATE_TEST_SUITE_P(
                       LogCase{"LongMessageCut", [] { WriteLog(L"%s!", std::wstring(600, L'w').c_str()); },
                               std::wstring(511, L'w')}),
     [](const ::testing::TestParamInfo<LogCase>& info) { return info.param.label; });
+
+// A moment whose hour, minute and second each take a leading zero; the log's clock is the
+// local one.
+const SYSTEMTIME kEarlyMorning{2026, 3, 3, 4, 7, 5, 3, 9};
+
+void WINAPI EarlyMorningLocalTime(SYSTEMTIME* time) {
+    *time = kEarlyMorning;
+}
+
+TEST(Log, StampHasTwoDigitsForEachPartOfTheLocalTime) {
+    WorkingFolder folder;
+    {
+        testsupport::ImportRedirect redirect("GetLocalTime", reinterpret_cast<void*>(&EarlyMorningLocalTime));
+        ASSERT_TRUE(redirect.Installed());
+        WriteLog(L"display change %d", 640);
+    }
+    EXPECT_EQ(testsupport::ReadWholeFile(folder.File(L"OverClock.log")), L"07:05:03\tdisplay change 640\r\n");
+}
 
 TEST(Log, OnlyGrows) {
     WorkingFolder folder;

@@ -9,6 +9,7 @@
 #include "BarHarness.h"
 #include "MessageBoxes.h"
 #include "bar/Settings.h"
+#include "tamsil/Handle.h"
 
 using e2e::BarRun;
 using e2e::IsCall;
@@ -87,6 +88,21 @@ TEST(BarStart, SecondStartLeavesWithoutWindowBoxOrHardwareCall) {
             << e2e::CallText(journal[i]);
     EXPECT_FALSE(first.WaitForExit(0));
     EXPECT_TRUE(IsWindow(window));
+}
+
+// The single-instance test goes by the mutex name "Vantelo II", which any program can hold:
+// a start that finds it leaves as a second start does.
+TEST(BarStart, InstanceMutexHeldByAnotherProgramStopsTheStart) {
+    BarRun run;
+    const tamsil::UniqueHandle held(CreateMutexW(nullptr, FALSE, L"Vantelo II"));
+    ASSERT_TRUE(held);
+    ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "a bar runs already";
+
+    const ChildProcess& bar = run.Start();
+    ASSERT_TRUE(bar.WaitForExit(kStartTimeout)) << "the bar started beside the mutex's holder";
+    EXPECT_EQ(bar.ExitCode(), 0u);
+    EXPECT_EQ(BarRun::WaitForBarWindow(bar, 0), nullptr);
+    EXPECT_TRUE(run.Journal().empty()) << "hardware calls after the single-instance test";
 }
 
 struct InitFailure {

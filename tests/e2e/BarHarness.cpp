@@ -140,6 +140,9 @@ BarRun::~BarRun() {
 const ChildProcess& BarRun::Start() {
     const std::wstring bar = testsupport::OutDirectory() + L"\\Vantelo II.exe";
     runs_.push_back(std::make_unique<ChildProcess>(bar, L"\"" + bar + L"\"", folder_.Path()));
+    // Every later wait on a bar that never started would fail without saying why.
+    EXPECT_TRUE(runs_.back()->Started()) << "the bar did not start: CreateProcessW error "
+                                         << runs_.back()->StartError();
     return *runs_.back();
 }
 

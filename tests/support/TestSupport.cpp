@@ -161,8 +161,10 @@ ChildProcess::ChildProcess(const std::wstring& application, const std::wstring& 
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_))
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_)) {
+        startError_ = GetLastError();
         info_ = PROCESS_INFORMATION{};
+    }
 }
 
 ChildProcess::~ChildProcess() {

@@ -44,6 +44,8 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool Started() const { return info_.hProcess != nullptr; }
+    // Why the start failed (GetLastError of CreateProcessW); 0 when it started.
+    DWORD StartError() const { return startError_; }
     bool WaitForExit(DWORD milliseconds) const;
     bool WaitForInputIdle(DWORD milliseconds) const;
     DWORD ExitCode() const;
@@ -53,6 +55,7 @@ public:
 
 private:
     PROCESS_INFORMATION info_{};
+    DWORD startError_ = 0;
 };
 
 // Runs a program to its end (at most `milliseconds`) and returns its exit code, with its

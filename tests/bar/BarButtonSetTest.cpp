@@ -71,11 +71,14 @@ std::map<int, std::wstring> ExpectedLabels(bool pemro, bool windows8, bool crtIn
     return labels;
 }
 
-// The system version that the bar is told: 6.2, in place of this system's.
-BOOL WINAPI ReportWindows8(OSVERSIONINFOW* version) {
-    version->dwMajorVersion = 6;
-    version->dwMinorVersion = 2;
-    version->dwBuildNumber = 9200;
+// The system version that the bar is told, in place of this system's, for the cases that name one.
+DWORD g_reportedMajor = 0;
+DWORD g_reportedMinor = 0;
+
+BOOL WINAPI ReportVersionOfTheCase(OSVERSIONINFOW* version) {
+    version->dwMajorVersion = g_reportedMajor;
+    version->dwMinorVersion = g_reportedMinor;
+    version->dwBuildNumber = 0;
     version->dwPlatformId = VER_PLATFORM_WIN32_NT;
     version->szCSDVersion[0] = 0;
     return TRUE;
@@ -96,8 +99,10 @@ TEST_P(BarToolTips, EveryButtonThatCanExistHasItsLabel) {
     BarDialogRun run(bartest::ProfileWithBytes(Ones(c.count), c.answers));
     std::unique_ptr<testsupport::ImportRedirect> version;
     if (c.windows8) {
-        version =
-            std::make_unique<testsupport::ImportRedirect>("GetVersionExW", reinterpret_cast<void*>(&ReportWindows8));
+        g_reportedMajor = 6;
+        g_reportedMinor = 2;
+        version = std::make_unique<testsupport::ImportRedirect>("GetVersionExW",
+                                                                reinterpret_cast<void*>(&ReportVersionOfTheCase));
         ASSERT_TRUE(version->Installed());
     }
     std::map<int, std::wstring> texts;
@@ -122,19 +127,6 @@ INSTANTIATE_TEST_SUITE_P(
         ToolTipCase{"NineteenButtonsPemro", 19, "Query2000=1\r\n", false, true},
         ToolTipCase{"NineteenButtonsWindows8", 19, "", true, true}),
     [](const ::testing::TestParamInfo<ToolTipCase>& info) { return info.param.label; });
-
-// The system version that the bar is told, for the cases that name one.
-DWORD g_reportedMajor = 0;
-DWORD g_reportedMinor = 0;
-
-BOOL WINAPI ReportVersionOfTheCase(OSVERSIONINFOW* version) {
-    version->dwMajorVersion = g_reportedMajor;
-    version->dwMinorVersion = g_reportedMinor;
-    version->dwBuildNumber = 0;
-    version->dwPlatformId = VER_PLATFORM_WIN32_NT;
-    version->szCSDVersion[0] = 0;
-    return TRUE;
-}
 
 struct VersionCase {
     const char* label;

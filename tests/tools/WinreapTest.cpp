@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "tamsil/Handle.h"
 
 using testsupport::ChildProcess;
 using testsupport::TempFolder;
@@ -32,7 +33,9 @@ public:
                                              std::to_wstring(kVisibleWindows) + L" " + std::to_wstring(kHiddenWindows) +
                                              L" " + readyName_ + (busyEvent.empty() ? L"" : L" " + busyEvent)) {}
 
-    bool Ready() const { return process_.Started() && WaitForSingleObject(ready_, kProcessBound) == WAIT_OBJECT_0; }
+    bool Ready() const {
+        return process_.Started() && WaitForSingleObject(ready_.Get(), kProcessBound) == WAIT_OBJECT_0;
+    }
 
     // Stops the host after every message posted to it so far, and returns its report.
     std::vector<int> Closes() const {
@@ -54,13 +57,12 @@ public:
     ~Host() {
         if (!process_.WaitForExit(0))
             process_.Terminate();
-        CloseHandle(ready_);
     }
 
 private:
     std::wstring log_;
     std::wstring readyName_;
-    HANDLE ready_;
+    tamsil::UniqueHandle ready_;
     ChildProcess process_;
 };
 
@@ -124,8 +126,8 @@ TEST(Winreap, EndsWithoutWaitingForABusyProgram) {
     ASSERT_TRUE(
         CopyFileW((testsupport::TestDirectory() + L"\\WindowHost.exe").c_str(), folder.File(hostName).c_str(), FALSE));
     const std::wstring busyName = L"VanteloHostBusy" + std::to_wstring(GetCurrentProcessId());
-    HANDLE busy = CreateEventW(nullptr, TRUE, FALSE, busyName.c_str());
-    ASSERT_NE(busy, nullptr);
+    const tamsil::UniqueHandle busy(CreateEventW(nullptr, TRUE, FALSE, busyName.c_str()));
+    ASSERT_TRUE(busy);
     Host host(folder, hostName, 0, busyName);
     ASSERT_TRUE(host.Ready());
 
@@ -133,8 +135,7 @@ TEST(Winreap, EndsWithoutWaitingForABusyProgram) {
     ChildProcess reaper(winreap, L"\"" + winreap + L"\" " + hostName);
     ASSERT_TRUE(reaper.Started());
     const bool endedWhileBusy = reaper.WaitForExit(kProcessBound);
-    SetEvent(busy);
-    CloseHandle(busy);
+    SetEvent(busy.Get());
 
     EXPECT_TRUE(endedWhileBusy) << "Winreap waited for the busy program's windows";
     EXPECT_EQ(host.Closes(), std::vector<int>(kVisibleWindows + kHiddenWindows, 1));

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -154,14 +155,28 @@ TempFolder::~TempFolder() {
     SHFileOperationW(&operation);
 }
 
+bool StartProcess(const std::wstring& application, const std::wstring& commandLine, BOOL inheritHandles, DWORD flags,
+                  const std::wstring& directory, STARTUPINFOW& startup, PROCESS_INFORMATION& info) {
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
+        mutableLine.push_back(L'\0');
+        if (CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, inheritHandles, flags, nullptr,
+                           directory.empty() ? nullptr : directory.c_str(), &startup, &info))
+            return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == kAttempts)
+            return false;
+        std::fprintf(stderr, "%ls: Wine's new process ended during its set-up; starting it again\n",
+                     application.c_str());
+    }
+}
+
 ChildProcess::ChildProcess(const std::wstring& application, const std::wstring& commandLine,
                            const std::wstring& directory) {
-    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(L'\0');
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info_)) {
+    if (!StartProcess(application, commandLine, FALSE, 0, directory, startup, info_)) {
         startError_ = GetLastError();
         info_ = PROCESS_INFORMATION{};
     }
@@ -249,11 +264,8 @@ DWORD RunAndCapture(const std::wstring& application, const std::wstring& command
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out.WriteEnd();
     startup.hStdError = err.WriteEnd();
-    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(L'\0');
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info))
+    if (!StartProcess(application, commandLine, TRUE, CREATE_NO_WINDOW, L"", startup, info))
         return ~0u;
     out.Drain(output);
     err.Drain(errors);

@@ -34,6 +34,11 @@ private:
     std::wstring path_;
 };
 
+// CreateProcessW, tried again while Wine's new process ends during its own set-up, before the
+// program runs (Wine then reports ERROR_INTERNAL_ERROR, which no program's fault gives).
+bool StartProcess(const std::wstring& application, const std::wstring& commandLine, BOOL inheritHandles, DWORD flags,
+                  const std::wstring& directory, STARTUPINFOW& startup, PROCESS_INFORMATION& info);
+
 // A started process; its handles are closed, not the process ended, at destruction.
 class ChildProcess {
 public:

@@ -13,6 +13,7 @@
 
 #include "TestSupport.h"
 
+using testsupport::StartProcess;
 using testsupport::TempFolder;
 
 namespace {
@@ -66,10 +67,7 @@ ToolRun RunSkinpack(const std::vector<std::wstring>& arguments) {
     startup.hStdError = errors;
     startup.hStdOutput = errors;
     PROCESS_INFORMATION process{};
-    std::vector<WCHAR> mutableLine(line.begin(), line.end());
-    mutableLine.push_back(L'\0');
-    const BOOL started = CreateProcessW(tool.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                        nullptr, nullptr, &startup, &process);
+    const bool started = StartProcess(tool, line, TRUE, CREATE_NO_WINDOW, L"", startup, process);
     CloseHandle(errors);
     EXPECT_TRUE(started) << "cannot start skinpack";
     if (!started)
